@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "device/bytes.h"
+#include "device/log_count.h"
+
+// Finding a controller's unknown bus address: every address from 0 to 255 in turn is asked
+// for its log count, and the first that sends a reply of full length with a passing checksum
+// is taken, whatever the reply holds (even another address byte).
+namespace kt::device {
+
+inline constexpr int kFirstProbedAddress = 0;
+inline constexpr int kLastProbedAddress = 255;
+
+inline Bytes addressProbeRequest() { return logCountRequest(); }
+inline constexpr std::size_t kAddressProbeReplyLength = kLogCountReplyLength;
+
+// Short, so that a scan of all 256 addresses stays under half a minute.
+inline constexpr std::uint32_t kAddressProbeReplyWaitMs = 100;
+
+}  // namespace kt::device

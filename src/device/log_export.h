@@ -1,0 +1,14 @@
+#pragma once
+
+#include "device/bytes.h"
+#include "device/log_row.h"
+
+// The text file a log download may append its rows to.
+namespace kt::device {
+
+// One line of the file: the row's five texts in column order, each pair separated by two
+// spaces (an empty text keeps its separators), ending in CR LF on every platform, encoded
+// in GBK (code page 936), as the file has always been written.
+Bytes exportLine(const LogRow& row);
+
+}  // namespace kt::device

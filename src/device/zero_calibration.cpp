@@ -1,0 +1,28 @@
+#include "device/zero_calibration.h"
+
+namespace kt::device {
+namespace {
+
+constexpr std::uint16_t kZeroCalibrationARegister = 0x4008;
+constexpr std::uint16_t kZeroCalibrationBRegister = 0x4009;
+
+}  // namespace
+
+Bytes zeroCalibrationRequest(Channel channel)
+{
+    const std::uint16_t reg =
+        channel == Channel::A ? kZeroCalibrationARegister : kZeroCalibrationBRegister;
+    return readRequest(Function::ReadInputRegisters, reg, 1);
+}
+
+ZeroCalibrationOutcome zeroCalibrationOutcome(std::span<const std::uint8_t> reply,
+                                              std::uint8_t stationAddress)
+{
+    if (reply[0] != stationAddress)
+        return ZeroCalibrationOutcome::OtherStation;
+    // The result bytes sit where a write reply has its status bytes, and mean the same.
+    return isWriteAccepted(reply) ? ZeroCalibrationOutcome::Success
+                                  : ZeroCalibrationOutcome::Failure;
+}
+
+}  // namespace kt::device

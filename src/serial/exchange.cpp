@@ -1,0 +1,65 @@
+#include "serial/exchange.h"
+
+#include <algorithm>
+#include <array>
+
+#include "serial/crc16.h"
+
+namespace kt::serial {
+
+std::vector<std::uint8_t> frameRequest(std::uint8_t stationAddress,
+                                       std::span<const std::uint8_t> commandBytes)
+{
+    std::vector<std::uint8_t> frame;
+    frame.reserve(commandBytes.size() + 3);
+    frame.push_back(stationAddress);
+    frame.insert(frame.end(), commandBytes.begin(), commandBytes.end());
+    const std::uint16_t crc = crc16Modbus(frame);
+    frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+    frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    return frame;
+}
+
+namespace {
+
+std::size_t discard(SerialPort& port, std::uint32_t queued)
+{
+    if (queued == 0)
+        return 0;
+    std::array<std::uint8_t, kReceiveBufferSize> scratch{};
+    const std::size_t count = std::min<std::size_t>(queued, scratch.size());
+    return port.read(std::span(scratch.data(), count));
+}
+
+}  // namespace
+
+std::size_t drainInput(SerialPort& port)
+{
+    return discard(port, waitForBytes(port, kReceiveBufferSize, kDrainWaitMs));
+}
+
+std::size_t discardQueuedInput(SerialPort& port)
+{
+    return discard(port, port.queuedInputCount());
+}
+
+Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
+               std::uint32_t waitMs)
+{
+    replyLength = std::min(replyLength, kReceiveBufferSize);
+    port.write(frame);
+    waitForBytes(port, static_cast<std::uint16_t>(replyLength), waitMs);
+
+    Reply reply;
+    reply.bytes.resize(replyLength);
+    reply.bytes.resize(port.read(reply.bytes));
+    if (reply.bytes.size() != replyLength)
+        reply.status = ReplyStatus::ShortReply;
+    else if (!checksumMatches(reply.bytes))
+        reply.status = ReplyStatus::BadChecksum;
+    else
+        reply.status = ReplyStatus::Accepted;
+    return reply;
+}
+
+}  // namespace kt::serial

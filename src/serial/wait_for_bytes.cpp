@@ -1,0 +1,31 @@
+#include "serial/serial_port.h"
+
+#include <chrono>
+#include <thread>
+
+namespace kt::serial {
+
+bool isSupportedBaudRate(int baudRate)
+{
+    switch (baudRate) {
+    case 2400: case 4800: case 9600: case 19200: case 38400:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::uint32_t waitForBytes(SerialPort& port, std::uint16_t wanted, std::uint32_t limitMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point entry = Clock::now();
+    const auto limit = std::chrono::milliseconds(limitMs);
+    for (;;) {
+        const std::uint32_t queued = port.queuedInputCount();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (queued >= wanted || Clock::now() - entry > limit)
+            return queued;
+    }
+}
+
+}  // namespace kt::serial

@@ -1,0 +1,161 @@
+#include "ui/control_factory.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/lamp_images.h"
+#include "ui/port_number_combo_box.h"
+
+namespace kt::ui {
+namespace {
+
+// Room for `characters` digits plus the field's frame and inner margins.
+int fieldWidth(const QWidget& field, int characters)
+{
+    const QFontMetrics metrics = field.fontMetrics();
+    return metrics.horizontalAdvance(QString(characters, u'0')) + metrics.height() / 2 + 8;
+}
+
+QLineEdit* createEdit(const ControlSpec& spec, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    if (!stretches(spec))
+        edit->setFixedWidth(fieldWidth(*edit, spec.width));
+    edit->setAlignment(spec.kind == ControlKind::CentredEdit ? Qt::AlignCenter
+                                                             : Qt::AlignLeft | Qt::AlignVCenter);
+    edit->setReadOnly(spec.kind == ControlKind::ReadOnlyEdit);
+    return edit;
+}
+
+QComboBox* createRateList(QWidget* parent)
+{
+    auto* list = new QComboBox(parent);
+    list->addItems({QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
+                    QStringLiteral("19200"), QStringLiteral("38400")});
+    return list;
+}
+
+// Both drop-downs take typed text without adding it to their items.
+QComboBox* makeEditable(QComboBox* list)
+{
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setCompleter(nullptr);
+    return list;
+}
+
+QPushButton* createButton(const QString& caption, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    // The window has no default button: Enter on a focused button presses only that button.
+    button->setAutoDefault(false);
+    const QFontMetrics metrics = button->fontMetrics();
+    button->setFixedWidth(metrics.horizontalAdvance(caption) + metrics.height() + 4);
+    return button;
+}
+
+QLabel* createLamp(QWidget* parent)
+{
+    auto* lamp = new QLabel(parent);
+    lamp->setFixedSize(kLampSize, kLampSize);
+    lamp->setAlignment(Qt::AlignCenter);
+    return lamp;
+}
+
+QLabel* createText(const ControlSpec& spec, const QString& caption, QWidget* parent)
+{
+    auto* text = new QLabel(caption, parent);
+    if (stretches(spec))
+        text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    else
+        text->setMinimumWidth(text->fontMetrics().horizontalAdvance(QString(spec.width, u'0')));
+    return text;
+}
+
+QWidget* createWidget(const ControlSpec& spec, QWidget* parent)
+{
+    const QString caption = QString::fromUtf8(spec.caption);
+    switch (spec.kind) {
+    case ControlKind::Label:
+    case ControlKind::Unit:
+        return new QLabel(caption, parent);
+    case ControlKind::Edit:
+    case ControlKind::CentredEdit:
+    case ControlKind::ReadOnlyEdit:
+        return createEdit(spec, parent);
+    case ControlKind::PortList:
+        return makeEditable(new PortNumberComboBox(parent));
+    case ControlKind::RateList:
+        return makeEditable(createRateList(parent));
+    case ControlKind::Button:
+        return createButton(caption, parent);
+    case ControlKind::CheckBox:
+        return new QCheckBox(caption, parent);
+    case ControlKind::Lamp:
+        return createLamp(parent);
+    case ControlKind::Text:
+        return createText(spec, caption, parent);
+    }
+    return nullptr;
+}
+
+QString accessibleNameOf(const ControlSpec& spec, const QString& lastLabel)
+{
+    if (spec.name)
+        return QString::fromUtf8(spec.name);
+    switch (spec.kind) {
+    case ControlKind::Label:
+    case ControlKind::Unit:
+    case ControlKind::Button:
+    case ControlKind::CheckBox:
+        return QString::fromUtf8(spec.caption);
+    default:
+        return lastLabel;
+    }
+}
+
+QWidget* createControl(const ControlSpec& spec, const QString& accessibleName, QWidget* parent)
+{
+    QWidget* control = createWidget(spec, parent);
+    if (spec.id != 0)
+        control->setObjectName(QString::number(spec.id));
+    control->setAccessibleName(accessibleName);
+    return control;
+}
+
+}  // namespace
+
+bool stretches(const ControlSpec& spec)
+{
+    switch (spec.kind) {
+    case ControlKind::Edit:
+    case ControlKind::CentredEdit:
+    case ControlKind::ReadOnlyEdit:
+    case ControlKind::Text:
+        return spec.width == 0;
+    default:
+        return false;
+    }
+}
+
+void addControls(std::span<const ControlSpec> specs, QWidget* parent,
+                 const std::function<void(QWidget*)>& place)
+{
+    QString lastLabel;
+    for (const ControlSpec& spec : specs) {
+        if (spec.kind == ControlKind::Label)
+            lastLabel = QString::fromUtf8(spec.caption);
+        place(createControl(spec, accessibleNameOf(spec, lastLabel), parent));
+    }
+}
+
+void addControls(QBoxLayout& row, std::span<const ControlSpec> specs, QWidget* parent)
+{
+    addControls(specs, parent, [&row](QWidget* control) { row.addWidget(control); });
+}
+
+}  // namespace kt::ui

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QIcon>
+
+namespace kt::ui {
+
+// The application icon and the five lamp pictures, each drawn at 32x32 and 16x16.
+struct LampImages {
+    QIcon appIcon;
+    QIcon portOpenIcon;    // red lamp, lit, with short rays around it
+    QIcon portClosedIcon;  // dark (black) lamp
+    QIcon normalIcon;      // solid green disc
+    QIcon leakIcon;        // solid red disc
+    QIcon breakIcon;       // white disc with a red cross
+
+    static LampImages create();
+};
+
+// Size at which the lamps show their picture.
+inline constexpr int kLampSize = 32;
+
+}  // namespace kt::ui

@@ -1,0 +1,101 @@
+// The window's own behaviour: initial contents, keys, and the About box.
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+#include "ui/about_dialog.h"
+#include "ui/main_dialog.h"
+
+namespace kt::ui {
+namespace {
+
+struct DatePart {
+    int field;
+    int value;
+};
+
+// A field or the text part of a drop-down: where Enter ends the window.
+bool isTextEntry(const QWidget* widget)
+{
+    if (qobject_cast<const QLineEdit*>(widget))
+        return true;
+    const auto* dropDown = qobject_cast<const QComboBox*>(widget);
+    return dropDown && dropDown->isEditable();
+}
+
+}  // namespace
+
+void MainDialog::initialiseContents()
+{
+    setWindowIcon(images_.appIcon);
+
+    label(PortLamp)->setPixmap(images_.portClosedIcon.pixmap(kLampSize));
+    for (int lamp : {ChannelALamp, ChannelBLamp})
+        label(lamp)->setPixmap(images_.normalIcon.pixmap(kLampSize));
+    for (int stateText : {ChannelAStateText, ChannelBStateText})
+        label(stateText)->setText(QStringLiteral("状态"));
+
+    // The clock fields show the local date and time once, as plain decimals.
+    const QDateTime now = QDateTime::currentDateTime();
+    const DatePart dateParts[] = {
+        {ClockYearField, now.date().year()},    {ClockMonthField, now.date().month()},
+        {ClockDayField, now.date().day()},      {ClockHourField, now.time().hour()},
+        {ClockMinuteField, now.time().minute()}, {ClockSecondField, now.time().second()},
+    };
+    for (const DatePart& part : dateParts)
+        edit(part.field)->setText(QString::number(part.value));
+
+    constexpr int kComOneIndex = 0;
+    constexpr int k9600Index = 2;
+    dropDown(PortNumberList)->setCurrentIndex(kComOneIndex);
+    dropDown(PortBaudRateList)->setCurrentIndex(k9600Index);
+    edit(StationAddressField)->setText(QStringLiteral("1"));
+    edit(NewAddressField)->setText(QStringLiteral("1"));
+    dropDown(DeviceBaudRateList)->setCurrentIndex(k9600Index);
+    edit(PeriodField)->setText(QStringLiteral("500"));
+
+    control(PortNumberList)->setFocus();
+}
+
+void MainDialog::keyPressEvent(QKeyEvent* event)
+{
+    const bool isEnter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (isEnter) {
+        QWidget* focused = focusWidget();
+        // No button is the default, so Enter presses only the focused one.
+        if (auto* button = qobject_cast<QPushButton*>(focused)) {
+            button->click();
+            return;
+        }
+        // Enter in a field ends the console at once, whatever is running.
+        if (isTextEntry(focused)) {
+            accept();
+            return;
+        }
+    }
+    // Esc rejects the dialog here.
+    QDialog::keyPressEvent(event);
+}
+
+// The window manager offers no system menu to extend, so the About entry lives in the
+// window's own context menu.
+void MainDialog::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    const QAction* about = menu.addAction(QStringLiteral("关于 KT_5270(&A)..."));
+    if (menu.exec(event->globalPos()) == about)
+        showAboutBox();
+}
+
+void MainDialog::showAboutBox()
+{
+    AboutDialog about(images_.appIcon, this);
+    about.exec();
+}
+
+}  // namespace kt::ui

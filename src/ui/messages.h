@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStringView>
+
+// Texts the console shows in more than one place. Each command's own texts stay beside it.
+namespace kt::ui::text {
+
+inline constexpr QStringView kOpenPortFirst = u"请先打开串口!!!";
+inline constexpr QStringView kStopMonitoringFirst = u"请先停止监测!!!";
+inline constexpr QStringView kReadDataError = u"读数据错误";
+inline constexpr QStringView kChecksumError = u"校验出错!!!";
+inline constexpr QStringView kAddressRange = u"地址范围是0~255，请重新输入!!!";
+inline constexpr QStringView kWordRange = u"数值范围是0~65535，请重新输入!!!";
+
+// Captions that carry state.
+inline constexpr QStringView kOpenPort = u"打开串口";
+inline constexpr QStringView kClosePort = u"关闭串口";
+inline constexpr QStringView kStartMonitoring = u"开始监测";
+inline constexpr QStringView kStopMonitoring = u"停止监测";
+
+}  // namespace kt::ui::text

@@ -1,0 +1,49 @@
+#include <QComboBox>
+#include <QPushButton>
+#include <array>
+
+#include "ui/main_dialog.h"
+#include "ui/messages.h"
+
+namespace kt::ui {
+namespace {
+
+constexpr std::array<int, 5> kLineSpeeds{2400, 4800, 9600, 19200, 38400};
+
+// The index of the item the operator picked; -1 once they have typed their own text, since
+// then no item is selected.
+int selectedItem(const QComboBox& list)
+{
+    const int index = list.currentIndex();
+    return index >= 0 && list.itemText(index) == list.currentText() ? index : -1;
+}
+
+}  // namespace
+
+void MainDialog::openClosePort()
+{
+    QPushButton* portButton = button(PortButton);
+    if (portButton->text() == text::kOpenPort) {
+        const int portNumber = selectedItem(*dropDown(PortNumberList)) + 1;
+        const int rateIndex = selectedItem(*dropDown(PortBaudRateList));
+        const int lineSpeed = rateIndex >= 0 ? kLineSpeeds[static_cast<std::size_t>(rateIndex)] : 0;
+        port_ = serial::openSerialPort(portNumber, lineSpeed);
+        if (!port_) {
+            showMessage(u"打开串口失败,没有发现此串口或此串口被占用!!!");
+            return;
+        }
+        portButton->setText(text::kClosePort.toString());
+        setLamp(PortLamp, images_.portOpenIcon);
+        return;
+    }
+
+    if (const auto reason = portBusyReason()) {
+        showMessage(*reason);
+        return;
+    }
+    portButton->setText(text::kOpenPort.toString());
+    port_.reset();
+    setLamp(PortLamp, images_.portClosedIcon);
+}
+
+}  // namespace kt::ui
