@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-translations-l10n
   fonts-noto-cjk
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev   # scripts/run-fuzzers.sh
+  g++-mingw-w64-x86-64-posix                     # scripts/check-windows-build.sh
 )
 
 missing=()

@@ -19,4 +19,8 @@ std::optional<std::uint8_t> parseStationAddress(std::string_view text);
 // A register word typed by the operator: 0 to 65535, otherwise refused.
 std::optional<std::uint16_t> parseWordEntry(std::string_view text);
 
+// The monitoring period in milliseconds: a negative number reads as 0, and one too large for
+// an int as the largest int (a pause that a stop cuts short anyway).
+int parsePeriodEntry(std::string_view text);
+
 }  // namespace kt::device

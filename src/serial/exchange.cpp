@@ -43,13 +43,9 @@ std::size_t discardQueuedInput(SerialPort& port)
     return discard(port, port.queuedInputCount());
 }
 
-Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
-               std::uint32_t waitMs)
+Reply receiveReply(SerialPort& port, std::size_t replyLength)
 {
     replyLength = std::min(replyLength, kReceiveBufferSize);
-    port.write(frame);
-    waitForBytes(port, static_cast<std::uint16_t>(replyLength), waitMs);
-
     Reply reply;
     reply.bytes.resize(replyLength);
     reply.bytes.resize(port.read(reply.bytes));
@@ -60,6 +56,15 @@ Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_
     else
         reply.status = ReplyStatus::Accepted;
     return reply;
+}
+
+Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
+               std::uint32_t waitMs)
+{
+    replyLength = std::min(replyLength, kReceiveBufferSize);
+    port.write(frame);
+    waitForBytes(port, static_cast<std::uint16_t>(replyLength), waitMs);
+    return receiveReply(port, replyLength);
 }
 
 }  // namespace kt::serial

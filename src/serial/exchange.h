@@ -38,6 +38,10 @@ struct Reply {
     std::vector<std::uint8_t> bytes;  // what was read, at most the expected length
 };
 
+// Reads a reply of `replyLength` bytes (as many as arrive within the port's read time limits)
+// and judges its length and checksum.
+Reply receiveReply(SerialPort& port, std::size_t replyLength);
+
 // One request/reply turn: writes `frame`, waits up to `waitMs` for `replyLength` bytes,
 // reads them and judges length and checksum. The reply's address and function code are
 // not compared with the request.

@@ -10,8 +10,11 @@ namespace kt::ui {
 
 std::optional<QStringView> MainDialog::portBusyReason() const
 {
-    if (button(MonitorButton)->text() == text::kStopMonitoring)
+    // A stopped worker keeps the port until it has really ended.
+    if (button(MonitorButton)->text() == text::kStopMonitoring || monitorWorker_.isActive())
         return text::kStopMonitoringFirst;
+    if (button(SearchButton)->text() == text::kStopSearch || searchWorker_.isActive())
+        return text::kStopSearchFirst;
     return std::nullopt;
 }
 
@@ -26,6 +29,11 @@ std::optional<std::uint8_t> MainDialog::beginStandardCommand()
         return std::nullopt;
     }
     serial::drainInput(*port_);
+    return stationAddress();
+}
+
+std::optional<std::uint8_t> MainDialog::stationAddress()
+{
     const auto address =
         device::parseStationAddress(edit(StationAddressField)->text().toStdString());
     if (!address)

@@ -4,9 +4,11 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QRadialGradient>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <span>
 
 namespace kt::ui {
 namespace {
@@ -30,11 +32,11 @@ QPixmap render(const Drawing& draw, int size)
     return pixmap;
 }
 
-QIcon iconOf(const Drawing& draw)
+QIcon iconOf(const Drawing& draw, std::span<const int> sizes = std::array{32, 16})
 {
     QIcon icon;
-    icon.addPixmap(render(draw, 32));
-    icon.addPixmap(render(draw, 16));
+    for (const int size : sizes)
+        icon.addPixmap(render(draw, size));
     return icon;
 }
 
@@ -115,7 +117,7 @@ void drawApplicationIcon(QPainter& painter)
 LampImages LampImages::create()
 {
     return {
-        .appIcon = iconOf(drawApplicationIcon),
+        .appIcon = iconOf(drawApplicationIcon, kAppIconSizes),
         .portOpenIcon = iconOf(drawLitLamp),
         .portClosedIcon = iconOf(drawDarkLamp),
         .normalIcon = iconOf([](QPainter& p) { drawDisc(p, QColor(20, 170, 50), 14.0); }),

@@ -4,7 +4,8 @@
 
 namespace kt::ui {
 
-// The application icon and the five lamp pictures, each drawn at 32x32 and 16x16.
+// The application icon and the five lamp pictures, each drawn at 32x32 and 16x16; the
+// application icon also at the larger sizes a desktop's menus and task switchers show.
 struct LampImages {
     QIcon appIcon;
     QIcon portOpenIcon;    // red lamp, lit, with short rays around it
@@ -18,5 +19,7 @@ struct LampImages {
 
 // Size at which the lamps show their picture.
 inline constexpr int kLampSize = 32;
+
+inline constexpr int kAppIconSizes[] = {16, 32, 48, 128, 256};
 
 }  // namespace kt::ui

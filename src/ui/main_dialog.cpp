@@ -52,6 +52,12 @@ void MainDialog::connectCommands()
 {
     connect(button(PortButton), &QPushButton::clicked, this, &MainDialog::openClosePort);
     connectCableCommands();
+    connectMonitoringCommands();
+    connectAddressSearch();
+    connectClockCommands();
+    connectBusSettingCommands();
+    connectZeroCalibrationCommands();
+    connectEventLogCommands();
 }
 
 }  // namespace kt::ui

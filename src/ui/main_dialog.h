@@ -7,10 +7,15 @@
 #include <optional>
 
 #include "device/bytes.h"
+#include "device/channel.h"
+#include "device/date_time.h"
+#include "device/log_row.h"
 #include "serial/serial_port.h"
 #include "ui/control_ids.h"
 #include "ui/lamp_images.h"
+#include "ui/monitor_worker.h"
 #include "ui/prompts.h"
+#include "ui/search_worker.h"
 
 class QCheckBox;
 class QComboBox;
@@ -22,6 +27,7 @@ class QTableWidget;
 namespace kt::ui {
 
 struct CableCommand;
+struct BusSettingCommand;
 
 // The console's one window. Every operator command is a handler here that runs to its end on
 // the window's thread; controls are reached by their numeric ids.
@@ -68,11 +74,50 @@ private:
     void writeCableSetting(const CableCommand& command);
     std::optional<device::Bytes> cableWriteRequest(const CableCommand& command);
 
+    // Device clock, bus settings and zero calibration buttons.
+    void connectClockCommands();
+    void readDeviceClock();
+    void setDeviceClock();
+    // The six clock fields as a time, or none after refusing the first one out of range.
+    std::optional<device::DateTime> clockFromFields();
+    void connectBusSettingCommands();
+    void writeBusSetting(const BusSettingCommand& command);
+    void connectZeroCalibrationCommands();
+    void calibrateZero(device::Channel channel);
+
+    // Event log: count, clear and download buttons, the save-log box and its export file.
+    void connectEventLogCommands();
+    void readLogCount();
+    void clearLog();
+    // The count exchange that the count button and the download both start with.
+    std::optional<std::uint16_t> askLogCount(std::uint8_t stationAddress);
+    void downloadLog();
+    // Puts the row into the event table and appends it to logExportPath_ when that is set;
+    // false when its line could not be written.
+    bool showLogRow(const device::LogRow& row);
+    void chooseLogFile();
+
+    // Leak monitoring (start/stop, the hidden single poll, the worker's notifications) and
+    // the address search (its button and the worker's notifications).
+    void connectMonitoringCommands();
+    void startStopMonitoring();
+    void pollChannelsOnce();
+    void showCounters();
+    void showChannelStates();
+    void showLeakDistances();
+    void showChannelStatus(device::Channel channel, device::ChannelStatus status);
+    void connectAddressSearch();
+    void searchAddress();
+    void showSearchProgress();
+    void showFoundAddress();
+
     // Why a command may not use the port now (another user has it), or none.
     std::optional<QStringView> portBusyReason() const;
     // The opening every standard command shares: a port is open and free, stale input is
     // drained, and field 1002 holds a station address. Otherwise shows why and returns none.
     std::optional<std::uint8_t> beginStandardCommand();
+    // The station address of field 1002, or none after refusing it.
+    std::optional<std::uint8_t> stationAddress();
     // One request to the station and its reply of known length. A short reply or a bad
     // checksum shows the shared message and returns none.
     std::optional<device::Bytes> exchange(std::uint8_t stationAddress,
@@ -82,6 +127,14 @@ private:
     std::unique_ptr<Prompts> prompts_;
     LampImages images_;
     std::unique_ptr<serial::SerialPort> port_;
+    // Leak monitoring and address search: each worker's thread is declared after what it
+    // uses, so that it is stopped and joined before the port and its shared state are gone.
+    MonitorShared monitorShared_;
+    WorkerThread monitorWorker_;
+    SearchShared searchShared_;
+    WorkerThread searchWorker_;
+    // Event log: the file the running download appends to, taken at its start; empty: none.
+    QString logExportPath_;
 };
 
 }  // namespace kt::ui

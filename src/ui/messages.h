@@ -7,6 +7,9 @@ namespace kt::ui::text {
 
 inline constexpr QStringView kOpenPortFirst = u"请先打开串口!!!";
 inline constexpr QStringView kStopMonitoringFirst = u"请先停止监测!!!";
+inline constexpr QStringView kStopSearchFirst = u"请先停止搜索!!!";
+// The monitoring start, the address search and the zero calibration say it without "!!!".
+inline constexpr QStringView kOpenPortFirstPlain = u"请先打开串口";
 inline constexpr QStringView kReadDataError = u"读数据错误";
 inline constexpr QStringView kChecksumError = u"校验出错!!!";
 inline constexpr QStringView kAddressRange = u"地址范围是0~255，请重新输入!!!";
@@ -17,5 +20,7 @@ inline constexpr QStringView kOpenPort = u"打开串口";
 inline constexpr QStringView kClosePort = u"关闭串口";
 inline constexpr QStringView kStartMonitoring = u"开始监测";
 inline constexpr QStringView kStopMonitoring = u"停止监测";
+inline constexpr QStringView kSearchAddress = u"搜索地址";
+inline constexpr QStringView kStopSearch = u"停止搜索";
 
 }  // namespace kt::ui::text

@@ -77,6 +77,19 @@ private slots:
         QTest::newRow("below double") << "1e-400" << Result(0);
         QTest::newRow("infinity") << "inf" << Result();
         QTest::newRow("not a number") << "nan" << Result();
+        // Found by fuzzing: atof reads one sign only, and "0x" only before a hex digit.
+        QTest::newRow("two signs") << "--5" << Result(0);
+        QTest::newRow("plus then minus") << "+-5" << Result(0);
+        QTest::newRow("sign after 0x") << "0x-1" << Result(0);
+        QTest::newRow("infinity after 0x") << "0xinf" << Result(0);
+        QTest::newRow("hex fraction") << "0x.8" << Result(50);
+        // Out of the double range: the digits' place decides, not the exponent's sign.
+        QTest::newRow("many zeros, no exponent")
+            << "0." + QString(400, '0') + "1" << Result(0);
+        QTest::newRow("many digits, negative exponent")
+            << "1" + QString(400, '0') + "e-50" << Result();
+        QTest::newRow("many hex digits, negative exponent")
+            << "0x1" + QString(300, '0') + "p-10" << Result();
     }
     void lengthEntriesTruncateToHundredths()
     {

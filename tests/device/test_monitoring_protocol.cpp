@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "device/channel_status.h"
+#include "device/text_entry.h"
 #include "protocol_test_support.h"
 
 using namespace kt::device;
@@ -67,6 +68,24 @@ private slots:
         const std::uint16_t distance = leakDistance(framed(1, hexBytes("0402" + distanceHex)));
         QCOMPARE(QString::fromStdString(polledLeakDistanceText(distance)), polled);
         QCOMPARE(QString::fromStdString(monitoredLeakDistanceText(distance)), monitored);
+    }
+
+    void periodEntries_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("periodMs");
+        QTest::newRow("default") << QByteArray("500") << 500;
+        QTest::newRow("not a number") << QByteArray("abc") << 0;
+        QTest::newRow("negative") << QByteArray("-500") << 0;
+        QTest::newRow("largest int") << QByteArray("2147483647") << 2147483647;
+        QTest::newRow("beyond an int") << QByteArray("99999999999999999999") << 2147483647;
+    }
+
+    void periodEntries()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, periodMs);
+        QCOMPARE(parsePeriodEntry(text.toStdString()), periodMs);
     }
 };
 

@@ -1,0 +1,197 @@
+// Monitoring against the simulated controller: cycles per second without a pause, the time
+// from a status reply's arrival to channel A's lamp repainted, and the CPU the whole process
+// uses while it polls every 500 ms.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "bench_console.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+using kt::ui::MainDialog;
+
+void startMonitoring(MainDialog& dialog, const char* period)
+{
+    dialog.edit(kt::ui::PeriodField)->setText(QString::fromLatin1(period));
+    dialog.button(kt::ui::MonitorButton)->click();
+}
+
+void stopMonitoring(MainDialog& dialog)
+{
+    dialog.button(kt::ui::MonitorButton)->click();
+    runEventsFor(1s);  // the stopped worker finishes its cycle
+}
+
+int cycles(MainDialog& dialog)
+{
+    return dialog.label(kt::ui::SuccessCountText)->text().toInt()
+        + dialog.label(kt::ui::FailureCountText)->text().toInt();
+}
+
+// Times at which channel A's lamp is painted with a picture other than its last one.
+class LampPaintRecorder : public QObject {
+public:
+    explicit LampPaintRecorder(QLabel* lamp) : lamp_(lamp) { lamp->installEventFilter(this); }
+
+    std::vector<Clock::time_point> changes;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == lamp_ && event->type() == QEvent::Paint) {
+            const qint64 picture = lamp_->pixmap().cacheKey();
+            if (picture != lastPicture_) {
+                lastPicture_ = picture;
+                changes.push_back(Clock::now());
+            }
+        }
+        return false;
+    }
+
+private:
+    QLabel* lamp_;
+    qint64 lastPicture_ = 0;
+};
+
+// Times at which the simulator receives each request, taken on a thread of their own.
+class RequestWatcher {
+public:
+    explicit RequestWatcher(kt::sim::ControllerSimulator& simulator)
+        : thread_([this, &simulator] {
+              std::size_t seen = simulator.receivedFrames().size();
+              while (watching_) {
+                  if (!simulator.waitForFrames(seen + 1, 100ms))
+                      continue;
+                  const Clock::time_point now = Clock::now();
+                  seen = simulator.receivedFrames().size();
+                  std::lock_guard lock(mutex_);
+                  times_.push_back(now);
+              }
+          })
+    {
+    }
+
+    std::vector<Clock::time_point> stop()
+    {
+        watching_ = false;
+        thread_.join();
+        return times_;
+    }
+
+private:
+    std::atomic<bool> watching_{true};
+    std::mutex mutex_;
+    std::vector<Clock::time_point> times_;
+    std::thread thread_;
+};
+
+double milliseconds(Clock::duration duration)
+{
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& time) {
+        return double(time.tv_sec) + double(time.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void measureCyclesPerSecond(BenchConsole& console)
+{
+    startMonitoring(console.dialog(), "0");
+    const Clock::time_point start = Clock::now();
+    runEventsFor(5s);
+    const int done = cycles(console.dialog());
+    const double seconds = milliseconds(Clock::now() - start) / 1000;
+    stopMonitoring(console.dialog());
+    std::printf("period 0: %d cycles in %.1f s = %.0f cycles/s (%.2f ms a cycle; floor: two 2 ms "
+                "polling steps, the first finding nothing yet, plus the read)\n",
+                done, seconds, done / seconds, 1000 * seconds / done);
+}
+
+void measureReplyToLamp(BenchConsole& console)
+{
+    // Channel A, normal so far, alternates between broken and normal on every status read:
+    // one repaint a cycle.
+    console.simulator.withDevice([](kt::sim::ControllerDevice& device) {
+        device.scenario().play({{.codeB = 0, .codeA = 2}, {.codeB = 0, .codeA = 0}},
+                               kt::sim::ScenarioEnd::Loop);
+    });
+    console.dialog().show();
+    LampPaintRecorder paints(console.dialog().label(kt::ui::ChannelALamp));
+    runEventsFor(200ms);
+    paints.changes.clear();
+
+    // Delayed replies space the requests out, so that the watcher sees each one arrive; the
+    // reply then arrives a known time after its request.
+    constexpr auto kReplyDelay = 20ms;
+    console.simulator.setReplyDelay(kReplyDelay);
+    RequestWatcher watcher(console.simulator);
+    startMonitoring(console.dialog(), "0");
+    runEventsFor(3s);
+    console.dialog().button(kt::ui::MonitorButton)->click();
+    runEventsFor(500ms);
+    const std::vector<Clock::time_point> requests = watcher.stop();
+    console.simulator.setReplyDelay(0ms);
+
+    // The k-th lamp change answers the k-th status request; each is painted before the next
+    // reply can change the lamp again.
+    std::vector<double> latencies;
+    for (std::size_t k = 0; k < std::min(requests.size(), paints.changes.size()); ++k)
+        latencies.push_back(milliseconds(paints.changes[k] - requests[k] - kReplyDelay));
+    std::sort(latencies.begin(), latencies.end());
+    if (latencies.empty()) {
+        std::printf("status reply to lamp repainted: nothing measured\n");
+        return;
+    }
+    std::printf("status reply to lamp repainted: median %.2f ms, 90th percentile %.2f ms over %zu "
+                "cycles (%zu requests, %zu repaints)\n",
+                latencies[latencies.size() / 2], latencies[latencies.size() * 9 / 10],
+                latencies.size(), requests.size(), paints.changes.size());
+    console.dialog().hide();
+}
+
+void measureCpuAtDefaultPeriod(BenchConsole& console)
+{
+    startMonitoring(console.dialog(), "500");
+    const double cpuBefore = cpuSeconds();
+    const Clock::time_point start = Clock::now();
+    runEventsFor(10s);
+    const double cpu = cpuSeconds() - cpuBefore;
+    const double wall = milliseconds(Clock::now() - start) / 1000;
+    const int done = cycles(console.dialog());
+    stopMonitoring(console.dialog());
+    std::printf("period 500 ms: %d cycles in %.1f s, process CPU %.3f s = %.2f %% of one core "
+                "(the simulator's thread included)\n",
+                done, wall, cpu, 100 * cpu / wall);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    BenchConsole console;
+    if (!console.ready())
+        return 1;
+    measureCyclesPerSecond(console);
+    measureReplyToLamp(console);
+    measureCpuAtDefaultPeriod(console);
+    return console.prompts().messages.empty() ? 0 : 1;
+}

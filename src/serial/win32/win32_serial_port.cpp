@@ -1,0 +1,114 @@
+#include "serial/serial_port.h"
+
+#include <string>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace kt::serial {
+namespace {
+
+// A read of n bytes returns once they are in, after 100 ms of silence following a byte, or
+// after 5*n + 5 ms in all; a write of n bytes is abandoned after 50*n + 100 ms.
+constexpr COMMTIMEOUTS kTimeouts{
+    .ReadIntervalTimeout = 100,
+    .ReadTotalTimeoutMultiplier = 5,
+    .ReadTotalTimeoutConstant = 5,
+    .WriteTotalTimeoutMultiplier = 50,
+    .WriteTotalTimeoutConstant = 100,
+};
+
+class Win32SerialPort final : public SerialPort {
+public:
+    explicit Win32SerialPort(HANDLE handle) : handle_(handle) {}
+    ~Win32SerialPort() override { ::CloseHandle(handle_); }
+
+    // Changes exactly the framing, the DTR line and abort-on-error; every other setting
+    // (flow control, special characters, binary mode) stays as the driver has it.
+    bool applyLineSettings(int baudRate)
+    {
+        DCB settings{};
+        settings.DCBlength = sizeof(settings);
+        ::GetCommState(handle_, &settings);  // on failure the fields below are still set
+        settings.BaudRate = static_cast<DWORD>(baudRate);
+        settings.ByteSize = 8;
+        settings.Parity = NOPARITY;
+        settings.StopBits = ONESTOPBIT;
+        settings.fDtrControl = DTR_CONTROL_DISABLE;
+        settings.fAbortOnError = FALSE;
+        return ::SetCommState(handle_, &settings) != FALSE;
+    }
+
+    void prepareTransfers()
+    {
+        clearLineErrors(nullptr);
+        COMMTIMEOUTS timeouts = kTimeouts;
+        ::SetCommTimeouts(handle_, &timeouts);  // a driver that refuses keeps its own
+        // Whatever waited before the open is not for us.
+        ::PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+    }
+
+    std::uint32_t queuedInputCount() override
+    {
+        COMSTAT status{};
+        return clearLineErrors(&status) ? status.cbInQue : 0;
+    }
+
+    // Callers go by the count of bytes read alone, never by the call's success.
+    std::size_t read(std::span<std::uint8_t> buffer) override
+    {
+        DWORD received = 0;
+        ::ReadFile(handle_, buffer.data(), static_cast<DWORD>(buffer.size()), &received, nullptr);
+        return received;
+    }
+
+    // A failed or timed-out write shows up as the reply that never comes.
+    void write(std::span<const std::uint8_t> bytes) override
+    {
+        DWORD sent = 0;
+        ::WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &sent, nullptr);
+    }
+
+private:
+    // A latched line error (framing, parity, overrun) is read and dropped, so it never stalls
+    // the port.
+    bool clearLineErrors(COMSTAT* status)
+    {
+        DWORD errors = 0;
+        return ::ClearCommError(handle_, &errors, status) != FALSE;
+    }
+
+    HANDLE handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> openSerialPort(int portNumber, int baudRate)
+{
+    if (!isSupportedBaudRate(baudRate))
+        return nullptr;
+    const std::string device = portDevicePath(portNumber);
+    if (device.empty())
+        return nullptr;
+
+    // No sharing: a port another program holds fails to open here.
+    const HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    auto port = std::make_unique<Win32SerialPort>(handle);  // closes the device on every return
+    if (!port->applyLineSettings(baudRate))
+        return nullptr;
+    port->prepareTransfers();
+    return port;
+}
+
+// The "\\.\" form also reaches COM10 and above, which the bare name does not.
+std::string portDevicePath(int portNumber)
+{
+    if (portNumber <= 0)
+        return {};
+    return "\\\\.\\COM" + std::to_string(portNumber);
+}
+
+}  // namespace kt::serial

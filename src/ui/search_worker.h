@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringView>
+#include <functional>
+
+#include "serial/serial_port.h"
+#include "ui/worker_thread.h"
+
+namespace kt::ui {
+
+// What the address search shares with the window. The search command empties resultText
+// before the worker starts; afterwards only the worker writes, and the window reads only
+// inside the notification handlers. The run flag is the worker thread's own.
+struct SearchShared {
+    int foundAddress = 0;
+    QStringView progressText;  // kSearchingText after every unanswered probe; never emptied
+    QStringView resultText;    // kAddressNotFoundText once every address went unanswered
+};
+
+inline constexpr QStringView kSearchingText = u"查找中...";
+inline constexpr QStringView kAddressNotFoundText =
+    u"未搜索到地址,请选别的波特率重新查找!!!";
+
+// The window's handlers for the worker's two notifications.
+struct SearchDisplay {
+    std::function<void()> showProgress;
+    std::function<void()> showFoundAddress;
+};
+
+// Probes the addresses 0 to 255 in turn until one answers, all went unanswered, or the run
+// flag is cleared.
+void runSearchWorker(serial::SerialPort& port, SearchShared& shared, WorkerThread& thread,
+                     const SearchDisplay& display);
+
+}  // namespace kt::ui
