@@ -2,7 +2,6 @@
 //   kt5270-icon-renderer OUTPUT_DIR SIZE...   writes OUTPUT_DIR/<SIZE>/KT_5270.png
 #include <QDir>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QPixmap>
 #include <cstdio>
 
@@ -16,19 +15,17 @@ int main(int argc, char** argv)
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    const QIcon icon = kt::ui::LampImages::create().appIcon;
     const QDir output(QString::fromLocal8Bit(argv[1]));
 
     for (int index = 2; index < argc; ++index) {
         const int size = QByteArray(argv[index]).toInt();
-        // A size the drawing was not made at would come out scaled, or not at all.
-        if (!icon.availableSizes().contains(QSize(size, size))) {
-            std::fprintf(stderr, "the application icon is not drawn at %s px\n", argv[index]);
-            return 1;
+        if (size <= 0) {
+            std::fprintf(stderr, "not a size: %s\n", argv[index]);
+            return 2;
         }
         const QString folder = QString::number(size);
         const QString path = output.filePath(folder + QStringLiteral("/KT_5270.png"));
-        if (!output.mkpath(folder) || !icon.pixmap(size).save(path, "PNG")) {
+        if (!output.mkpath(folder) || !kt::ui::LampImages::renderAppIcon(size).save(path, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }

@@ -17,7 +17,8 @@ inline constexpr int kLastProbedAddress = 255;
 inline Bytes addressProbeRequest() { return logCountRequest(); }
 inline constexpr std::size_t kAddressProbeReplyLength = kLogCountReplyLength;
 
-// Short, so that a scan of all 256 addresses stays under half a minute.
+// Short: a scan of all 256 addresses, each probe also waiting out the 7-byte read's 40 ms
+// limit, takes about 36 s.
 inline constexpr std::uint32_t kAddressProbeReplyWaitMs = 100;
 
 }  // namespace kt::device

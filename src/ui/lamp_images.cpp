@@ -4,11 +4,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QRadialGradient>
-#include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
-#include <span>
 
 namespace kt::ui {
 namespace {
@@ -32,11 +30,11 @@ QPixmap render(const Drawing& draw, int size)
     return pixmap;
 }
 
-QIcon iconOf(const Drawing& draw, std::span<const int> sizes = std::array{32, 16})
+QIcon iconOf(const Drawing& draw)
 {
     QIcon icon;
-    for (const int size : sizes)
-        icon.addPixmap(render(draw, size));
+    icon.addPixmap(render(draw, 32));
+    icon.addPixmap(render(draw, 16));
     return icon;
 }
 
@@ -117,13 +115,18 @@ void drawApplicationIcon(QPainter& painter)
 LampImages LampImages::create()
 {
     return {
-        .appIcon = iconOf(drawApplicationIcon, kAppIconSizes),
+        .appIcon = iconOf(drawApplicationIcon),
         .portOpenIcon = iconOf(drawLitLamp),
         .portClosedIcon = iconOf(drawDarkLamp),
         .normalIcon = iconOf([](QPainter& p) { drawDisc(p, QColor(20, 170, 50), 14.0); }),
         .leakIcon = iconOf([](QPainter& p) { drawDisc(p, QColor(220, 20, 20), 14.0); }),
         .breakIcon = iconOf(drawBrokenCable),
     };
+}
+
+QPixmap LampImages::renderAppIcon(int size)
+{
+    return render(drawApplicationIcon, size);
 }
 
 }  // namespace kt::ui

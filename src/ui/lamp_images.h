@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
 
 namespace kt::ui {
 
-// The application icon and the five lamp pictures, each drawn at 32x32 and 16x16; the
-// application icon also at the larger sizes a desktop's menus and task switchers show.
+// The application icon and the five lamp pictures, each drawn at 32x32 and 16x16.
 struct LampImages {
     QIcon appIcon;
     QIcon portOpenIcon;    // red lamp, lit, with short rays around it
@@ -15,11 +15,13 @@ struct LampImages {
     QIcon breakIcon;       // white disc with a red cross
 
     static LampImages create();
+
+    // The application icon's drawing at any size, for the desktop's icon theme; not part of
+    // create(), since at large sizes Qt paints on worker threads of its own.
+    static QPixmap renderAppIcon(int size);
 };
 
 // Size at which the lamps show their picture.
 inline constexpr int kLampSize = 32;
-
-inline constexpr int kAppIconSizes[] = {16, 32, 48, 128, 256};
 
 }  // namespace kt::ui
