@@ -20,10 +20,11 @@ namespace {
 
 const QString kNotFound = QStringLiteral("未搜索到地址,请选别的波特率重新查找!!!");
 
-Frames probes(int first, int last)
+// The probes of the addresses 0 to `last`.
+Frames probesUpTo(int last)
 {
     Frames frames;
-    for (int address = first; address <= last; ++address)
+    for (int address = 0; address <= last; ++address)
         frames.push_back(framed({std::uint8_t(address), 0x03, 0x40, 0x10, 0x00, 0x01}));
     return frames;
 }
@@ -65,25 +66,30 @@ QString resultText(const ConsoleFixture& console)
     return console.dialog->label(SearchResultText)->text();
 }
 
-// Presses the search button once, just before the window handles the report of the probe that
-// made `probes` probes in all: the worker then waits for that report, past its last look at the
-// run flag for that probe, as it would after a press during the probe.
-class PressDuringProbe : public QObject {
+// Sees each notification of a worker just before the window handles it: counts them and, if
+// asked, presses the search button once before the report of the probe that made
+// `pressAtProbes` probes in all. The worker then waits for that report, past its last look at
+// the run flag for that probe, as it would after a press during the probe.
+class NotificationWatcher : public QObject {
 public:
-    PressDuringProbe(ConsoleFixture& console, std::size_t probes)
-        : console_(console), probes_(probes)
+    explicit NotificationWatcher(ConsoleFixture& console, std::size_t pressAtProbes = 0)
+        : console_(console), pressAtProbes_(pressAtProbes)
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
 
+    int notifications = 0;
     bool pressed = false;
     QString refusalOfARestart;  // what a second press, at once, was told
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* receiver, QEvent* event) override
     {
-        if (!pressed && event->type() == QEvent::MetaCall
-            && console_.simulator.receivedFrames().size() == probes_) {
+        if (event->type() != QEvent::MetaCall || !qobject_cast<WorkerThread*>(receiver))
+            return false;
+        ++notifications;
+        if (!pressed && pressAtProbes_ > 0
+            && console_.simulator.receivedFrames().size() == pressAtProbes_) {
             pressed = true;
             console_.click(SearchButton);
             console_.click(SearchButton);
@@ -94,7 +100,7 @@ protected:
 
 private:
     ConsoleFixture& console_;
-    std::size_t probes_;
+    std::size_t pressAtProbes_;
 };
 
 void waitForSearchEnd(ConsoleFixture& console)
@@ -133,6 +139,7 @@ private slots:
         if (replyStation != address)
             console.simulator.addFault(FaultRule(Fault::fromStation(std::uint8_t(replyStation))));
         console.setText(NewAddressField, QStringLiteral("55"));
+        NotificationWatcher watcher(console);
 
         startSearch(console);
         if (address > 0)
@@ -147,7 +154,8 @@ private slots:
         QCOMPARE(resultText(console), QStringLiteral("地址%1").arg(address));
         QCOMPARE(console.text(StationAddressField), QString::number(address));
         QCOMPARE(console.text(NewAddressField), QStringLiteral("55"));
-        QCOMPARE(console.takeFrames(), probes(0, address));
+        QCOMPARE(console.takeFrames(), probesUpTo(address));
+        QCOMPARE(watcher.notifications, address + 1);  // a progress report per unanswered probe
     }
 
     void reportsWhenNoAddressAnswers()
@@ -155,15 +163,17 @@ private slots:
         ConsoleFixture console;
         console.openPort();
         spoilReplies(console);
+        NotificationWatcher watcher(console);
         startSearch(console);
         waitForSearchEnd(console);
+        QCOMPARE(watcher.notifications, 256 + 1);
         QCOMPARE(console.prompts->messages.size(), std::size_t(1));
         const kt::ui::MessageBoxRequest& report = console.prompts->messages.front();
         QCOMPARE(report.title, QCoreApplication::applicationName());
         QCOMPARE(report.text, kNotFound);
         QCOMPARE(report.icon, QMessageBox::NoIcon);
         QCOMPARE(resultText(console), QStringLiteral("未找到"));
-        QCOMPARE(console.takeFrames(), probes(0, 255));
+        QCOMPARE(console.takeFrames(), probesUpTo(255));
         waitUntilPortIsFree(console);
 
         // The next search starts afresh: its find is not followed by the old report.
@@ -171,7 +181,7 @@ private slots:
         startSearch(console);
         waitForSearchEnd(console);
         QCOMPARE(console.takeMessage(), QStringLiteral("产品地址为：3"));
-        QCOMPARE(console.takeFrames(), probes(0, 3));
+        QCOMPARE(console.takeFrames(), probesUpTo(3));
     }
 
     void stopEndsTheSearchAndARestartBeginsAtZero()
@@ -182,21 +192,21 @@ private slots:
         startSearch(console);
         {
             // The probe under way at the stop runs to its end, and its report empties 1054.
-            PressDuringProbe press(console, 4);
+            NotificationWatcher press(console, 4);
             QTRY_VERIFY_WITH_TIMEOUT(press.pressed, 5000);
             QCOMPARE(press.refusalOfARestart, QStringLiteral("请先停止搜索!!!"));
         }
         QCOMPARE(console.dialog->button(SearchButton)->text(), QStringLiteral("搜索地址"));
         waitUntilPortIsFree(console);
         QCOMPARE(resultText(console), QString());
-        QCOMPARE(console.takeFrames(), probes(0, 3));
+        QCOMPARE(console.takeFrames(), probesUpTo(3));
         QCOMPARE(console.takeMessage(), QString());
 
         answerAt(console, 2);
         startSearch(console);
         waitForSearchEnd(console);
         QCOMPARE(console.takeMessage(), QStringLiteral("产品地址为：2"));
-        QCOMPARE(console.takeFrames(), probes(0, 2));
+        QCOMPARE(console.takeFrames(), probesUpTo(2));
     }
 
     void stopDuringTheLastProbeStillReportsNotFound()
@@ -206,13 +216,13 @@ private slots:
         spoilReplies(console);
         startSearch(console);
         {
-            PressDuringProbe press(console, 256);
+            NotificationWatcher press(console, 256);
             QTRY_COMPARE_WITH_TIMEOUT(console.prompts->messageTexts(), QStringList{kNotFound}, 20000);
             QVERIFY(press.pressed);
         }
         QCOMPARE(resultText(console), QStringLiteral("未找到"));
         QCOMPARE(console.dialog->button(SearchButton)->text(), QStringLiteral("搜索地址"));
-        QCOMPARE(console.takeFrames(), probes(0, 255));
+        QCOMPARE(console.takeFrames(), probesUpTo(255));
     }
 
     // The worker cannot pass its first notification until this thread handles events, so the

@@ -215,8 +215,8 @@ private slots:
                                      << "状态" << "";
         QTest::newRow("distance B short")
             << leakOfB << onDistance(Fault::truncated(1), kDistanceBRegister) << "" << "22.22";
-        QTest::newRow("distance A missing")
-            << leakOfBoth << onDistance(Fault::noReply(), kDistanceARegister) << "泄露" << "22.22";
+        QTest::newRow("distance A corrupted")
+            << leakOfBoth << onDistance(Fault::badChecksum(), kDistanceARegister) << "泄露" << "22.22";
     }
     void aFaultCostsOnlyTheCycleItHits()
     {
