@@ -29,9 +29,4 @@ inline Bytes framed(std::uint8_t address, const Bytes& bytes)
     return serial::frameRequest(address, bytes);
 }
 
-inline QByteArray onWire(std::uint8_t address, const Bytes& commandBytes)
-{
-    return asByteArray(framed(address, commandBytes));
-}
-
 }  // namespace kt::device::test

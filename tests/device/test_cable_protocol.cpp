@@ -1,59 +1,58 @@
 #include <QTest>
 
+#include <tuple>
+
 #include "device/cable_parameters.h"
 #include "device/frames.h"
 #include "device/text_entry.h"
-#include "device/value_format.h"
 #include "protocol_test_support.h"
-#include "serial/exchange.h"
 
 using namespace kt::device;
+using namespace kt::device::test;
 
-Q_DECLARE_METATYPE(kt::device::Bytes)
-Q_DECLARE_METATYPE(kt::device::CableSetting)
 Q_DECLARE_METATYPE(std::optional<std::int32_t>)
-Q_DECLARE_METATYPE(std::optional<std::string>)
 
-using test::framed;
-
+// The operator's number entries and the cable parameter frames.
 class CableProtocolTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void integersReadLikeAtoi_data()
+    void integerEntries_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<qint64>("value");
-        QTest::newRow("plain") << "300" << qint64(300);
-        QTest::newRow("blanks and sign") << " \t-17" << qint64(-17);
-        QTest::newRow("plus") << "+5" << qint64(5);
-        QTest::newRow("stops at junk") << "12abc" << qint64(12);
-        QTest::newRow("empty") << "" << qint64(0);
-        QTest::newRow("no digits") << "abc" << qint64(0);
-        QTest::newRow("sign only") << "-" << qint64(0);
-        QTest::newRow("decimal point stops") << "7.9" << qint64(7);
-        QTest::newRow("saturates") << "99999999999999999999999" << qint64(INT64_MAX);
-        QTest::newRow("saturates negative") << "-99999999999999999999999" << qint64(-INT64_MAX);
+        QTest::addColumn<qint64>("integer");  // as atoi reads it, saturating
+        QTest::addColumn<int>("address");     // as a station address; -1: refused
+        QTest::addColumn<int>("word");        // as a register word; -1: refused
+        QTest::addColumn<int>("periodMs");
+        const auto row = [](const char* text, qint64 integer, int address, int word, int periodMs) {
+            QTest::addRow("'%s'", text) << QString(text) << integer << address << word << periodMs;
+        };
+        row(" \t-17", -17, -1, -1, 0);
+        row("+5", 5, 5, 5, 5);
+        row("12.9abc", 12, 12, 12, 12);
+        row("", 0, 0, 0, 0);
+        row("abc", 0, 0, 0, 0);
+        row("-", 0, 0, 0, 0);
+        row("255", 255, 255, 255, 255);
+        row("256", 256, -1, 256, 256);
+        row("65535", 65535, -1, 65535, 65535);
+        row("65536", 65536, -1, -1, 65536);
+        row("-1", -1, -1, -1, 0);
+        row("99999999999999999999999", INT64_MAX, -1, -1, INT32_MAX);
+        row("-99999999999999999999999", -INT64_MAX, -1, -1, 0);
     }
-    void integersReadLikeAtoi()
+    void integerEntries()
     {
         QFETCH(QString, text);
-        QFETCH(qint64, value);
-        QCOMPARE(parseInteger(text.toStdString()), value);
-    }
-
-    void rangeChecksRefuseWhatDoesNotFitTheWire()
-    {
-        QCOMPARE(parseStationAddress("0"), std::optional<std::uint8_t>(0));
-        QCOMPARE(parseStationAddress("255"), std::optional<std::uint8_t>(255));
-        QCOMPARE(parseStationAddress(""), std::optional<std::uint8_t>(0));
-        QCOMPARE(parseStationAddress("300"), std::nullopt);
-        QCOMPARE(parseStationAddress("-1"), std::nullopt);
-        QCOMPARE(parseStationAddress("99999999999999999999999"), std::nullopt);
-        QCOMPARE(parseWordEntry("65535"), std::optional<std::uint16_t>(65535));
-        QCOMPARE(parseWordEntry("400x"), std::optional<std::uint16_t>(400));
-        QCOMPARE(parseWordEntry("70000"), std::nullopt);
-        QCOMPARE(parseWordEntry("-5"), std::nullopt);
+        QFETCH(qint64, integer);
+        QFETCH(int, address);
+        QFETCH(int, word);
+        QFETCH(int, periodMs);
+        const std::string typed = text.toStdString();
+        QCOMPARE(parseInteger(typed), integer);
+        QCOMPARE(parseStationAddress(typed), address < 0 ? std::nullopt : std::optional<std::uint8_t>(address));
+        QCOMPARE(parseWordEntry(typed), word < 0 ? std::nullopt : std::optional<std::uint16_t>(word));
+        QCOMPARE(parsePeriodEntry(typed), periodMs);
     }
 
     void lengthEntriesTruncateToHundredths_data()
@@ -84,12 +83,9 @@ private slots:
         QTest::newRow("infinity after 0x") << "0xinf" << Result(0);
         QTest::newRow("hex fraction") << "0x.8" << Result(50);
         // Out of the double range: the digits' place decides, not the exponent's sign.
-        QTest::newRow("many zeros, no exponent")
-            << "0." + QString(400, '0') + "1" << Result(0);
-        QTest::newRow("many digits, negative exponent")
-            << "1" + QString(400, '0') + "e-50" << Result();
-        QTest::newRow("many hex digits, negative exponent")
-            << "0x1" + QString(300, '0') + "p-10" << Result();
+        QTest::newRow("many zeros, no exponent") << "0." + QString(400, '0') + "1" << Result(0);
+        QTest::newRow("many digits, negative exponent") << "1" + QString(400, '0') + "e-50" << Result();
+        QTest::newRow("many hex digits, negative exponent") << "0x1" + QString(300, '0') + "p-10" << Result();
     }
     void lengthEntriesTruncateToHundredths()
     {
@@ -98,83 +94,46 @@ private slots:
         QCOMPARE(parseLengthEntry(text.toStdString()), hundredths);
     }
 
-    void requestsCarryTheRegisterAndValue_data()
-    {
-        QTest::addColumn<Bytes>("commandBytes");
-        QTest::addColumn<Bytes>("wire");
-        QTest::newRow("read length A") << cableReadRequest(CableSetting::LengthA)
-                                       << Bytes{0x01, 0x03, 0x60, 0x01, 0x00, 0x02, 0x8B, 0xCB};
-        QTest::newRow("read length B") << cableReadRequest(CableSetting::LengthB)
-                                       << framed(0x01, {0x03, 0x60, 0x02, 0x00, 0x02});
-        QTest::newRow("read resistivity B") << cableReadRequest(CableSetting::ResistivityB)
-                                            << framed(0x01, {0x03, 0x60, 0x06, 0x00, 0x01});
-        QTest::newRow("read calibration B") << cableReadRequest(CableSetting::CalibrationB)
-                                            << framed(0x01, {0x03, 0x60, 0x09, 0x00, 0x01});
-        QTest::newRow("write length A 12.5")
-            << cableLengthWriteRequest(CableSetting::LengthA, 1250)
-            << Bytes{0x01, 0x06, 0x60, 0x01, 0x00, 0x02, 0x00, 0x00, 0x04, 0xE2, 0xE7, 0xC3};
-        QTest::newRow("write length B negative")
-            << cableLengthWriteRequest(CableSetting::LengthB, -2)
-            << framed(0x01, {0x06, 0x60, 0x02, 0x00, 0x02, 0xFF, 0xFF, 0xFF, 0xFE});
-        QTest::newRow("write resistivity A 400")
-            << cableWordWriteRequest(CableSetting::ResistivityA, 400)
-            << framed(0x01, {0x06, 0x60, 0x04, 0x00, 0x01, 0x01, 0x90});
-        QTest::newRow("write calibration A") << cableWordWriteRequest(CableSetting::CalibrationA, 0xFFFF)
-                                             << framed(0x01, {0x06, 0x60, 0x08, 0x00, 0x01, 0xFF, 0xFF});
-    }
     void requestsCarryTheRegisterAndValue()
     {
-        QFETCH(Bytes, commandBytes);
-        QFETCH(Bytes, wire);
-        QCOMPARE(kt::serial::frameRequest(0x01, commandBytes), wire);
+        // Function code onwards, without the checksum.
+        const QList<QPair<Bytes, QByteArray>> requests{
+            {cableReadRequest(CableSetting::LengthA), "0360010002"},
+            {cableReadRequest(CableSetting::LengthB), "0360020002"},
+            {cableReadRequest(CableSetting::ResistivityB), "0360060001"},
+            {cableReadRequest(CableSetting::CalibrationB), "0360090001"},
+            {cableLengthWriteRequest(CableSetting::LengthA, 1250), "0660010002 000004E2"},
+            {cableLengthWriteRequest(CableSetting::LengthB, -2), "0660020002 FFFFFFFE"},
+            {cableWordWriteRequest(CableSetting::ResistivityA, 400), "0660040001 0190"},
+            {cableWordWriteRequest(CableSetting::CalibrationA, 0xFFFF), "0660080001 FFFF"}};
+        for (const auto& [request, expected] : requests)
+            QCOMPARE(asByteArray(request), QByteArray::fromHex(expected));
     }
 
-    void repliesBecomeFieldTexts_data()
-    {
-        QTest::addColumn<CableSetting>("setting");
-        QTest::addColumn<Bytes>("reply");
-        QTest::addColumn<std::optional<std::string>>("text");
-        using Text = std::optional<std::string>;
-        QTest::newRow("length") << CableSetting::LengthA
-                                << framed(0x01, {0x03, 0x04, 0x00, 0x00, 0x04, 0xE2})
-                                << Text("12.50");
-        QTest::newRow("negative length") << CableSetting::LengthB
-                                         << framed(0x01, {0x03, 0x04, 0xFF, 0xFF, 0xFF, 0xFE})
-                                         << Text("-0.02");
-        QTest::newRow("no length") << CableSetting::LengthA
-                                   << framed(0x01, {0x03, 0x04, 0xFF, 0xFF, 0xFF, 0xFF})
-                                   << Text();
-        QTest::newRow("largest length") << CableSetting::LengthA
-                                        << framed(0x01, {0x03, 0x04, 0x7F, 0xFF, 0xFF, 0xFF})
-                                        << Text("21474836.47");
-        QTest::newRow("word") << CableSetting::ResistivityA
-                              << framed(0x01, {0x03, 0x02, 0x01, 0x90}) << Text("400");
-        QTest::newRow("word all ones") << CableSetting::CalibrationB
-                                       << framed(0x01, {0x03, 0x02, 0xFF, 0xFF})
-                                       << Text("65535");
-    }
     void repliesBecomeFieldTexts()
     {
-        QFETCH(CableSetting, setting);
-        QFETCH(Bytes, reply);
-        QFETCH(std::optional<std::string>, text);
-        QCOMPARE(reply.size(), cableReadReplyLength(setting));
-        QCOMPARE(cableValueText(setting, reply), text);
+        // The reply's bytes after address and function, and the field text; null: no value.
+        const QList<std::tuple<CableSetting, QByteArray, QString>> replies{
+            {CableSetting::LengthA, "04 000004E2", "12.50"},
+            {CableSetting::LengthB, "04 FFFFFFFE", "-0.02"},
+            {CableSetting::LengthA, "04 FFFFFFFF", QString()},
+            {CableSetting::LengthA, "04 7FFFFFFF", "21474836.47"},
+            {CableSetting::ResistivityA, "02 0190", "400"},
+            {CableSetting::CalibrationB, "02 FFFF", "65535"}};
+        for (const auto& [setting, data, text] : replies) {
+            const Bytes reply = framed(0x01, hexBytes("03" + data));
+            QCOMPARE(reply.size(), cableReadReplyLength(setting));
+            const std::optional<std::string> shown = cableValueText(setting, reply);
+            QCOMPARE(shown.has_value(), !text.isNull());
+            QCOMPARE(QString::fromStdString(shown.value_or("")), text);
+        }
     }
 
     void writeRepliesNeedBothStatusBytesZero()
     {
-        QVERIFY(isWriteAccepted(Bytes{0x01, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00}));
-        QVERIFY(!isWriteAccepted(Bytes{0x01, 0x06, 0x00, 0x00, 0x01, 0x00, 0x00}));
-        QVERIFY(!isWriteAccepted(Bytes{0x01, 0x06, 0x00, 0x01, 0x00, 0x00, 0x00}));
-    }
-
-    void hundredthsFormatWithTwoDecimals()
-    {
-        QCOMPARE(formatHundredths(0), std::string("0.00"));
-        QCOMPARE(formatHundredths(1234), std::string("12.34"));
-        QCOMPARE(formatHundredths(65535), std::string("655.35"));
-        QCOMPARE(formatHundredths(-2), std::string("-0.02"));
+        QVERIFY(isWriteAccepted(hexBytes("01 06 00 0000 0000")));
+        QVERIFY(!isWriteAccepted(hexBytes("01 06 00 0100 0000")));
+        QVERIFY(!isWriteAccepted(hexBytes("01 06 00 0001 0000")));
     }
 };
 

@@ -1,109 +1,44 @@
 #include <QTest>
 
+#include <tuple>
+
 #include "device/bus_settings.h"
-#include "device/text_entry.h"
 #include "device/zero_calibration.h"
 #include "protocol_test_support.h"
 
 using namespace kt::device;
 using namespace kt::device::test;
 
-Q_DECLARE_METATYPE(ZeroCalibrationOutcome)
-
-namespace {
-
-// What a handler sends for the typed text; empty when the text is refused.
-template <typename Parse, typename Build>
-QByteArray commandFor(const QByteArray& text, Parse parse, Build build)
-{
-    const auto value = parse(std::string_view(text.data(), text.size()));
-    return value ? asByteArray(build(*value)) : QByteArray();
-}
-
-}  // namespace
-
 // The one-shot settings commands: the controller's baud rate and address, zero calibration.
 class ConfigurationProtocolTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void busSettingExamplesOnTheWire()
+    void requests()
     {
-        QCOMPARE(onWire(1, deviceBaudRateWriteRequest(9600)),
-                 QByteArray::fromHex("0106800000012580B2F7"));
-        QCOMPARE(onWire(1, deviceAddressWriteRequest(5)),
-                 QByteArray::fromHex("01068001000100055404"));
-        QCOMPARE(kBusSettingReplyLength, std::size_t{7});
-    }
-
-    void busSettingEntry_data()
-    {
-        QTest::addColumn<bool>("isBaudRate");
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("commandHex");  // empty: refused
-        const auto rate = [](const char* text, const char* command) {
-            QTest::addRow("rate '%s'", text) << true << QByteArray(text) << QByteArray(command);
-        };
-        const auto address = [](const char* text, const char* command) {
-            QTest::addRow("address '%s'", text) << false << QByteArray(text) << QByteArray(command);
-        };
-        rate("2400", "0680000001 0960");
-        rate("4800", "0680000001 12C0");
-        rate("9600", "0680000001 2580");
-        rate("19200", "0680000001 4B00");
-        rate("38400", "0680000001 9600");
-        rate("", "0680000001 0000");
-        rate("65535", "0680000001 FFFF");
-        rate("65536", "");
-        rate("-1", "");
-        address("0", "0680010001 0000");
-        address("255", "0680010001 00FF");
-        address("", "0680010001 0000");
-        address("256", "");
-        address("-1", "");
-    }
-
-    void busSettingEntry()
-    {
-        QFETCH(bool, isBaudRate);
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArray, commandHex);
-        const QByteArray command = isBaudRate
-            ? commandFor(text, parseWordEntry, deviceBaudRateWriteRequest)
-            : commandFor(text, parseStationAddress, deviceAddressWriteRequest);
-        QCOMPARE(command, QByteArray::fromHex(commandHex));
-    }
-
-    void zeroCalibrationRequests()
-    {
-        QCOMPARE(asByteArray(zeroCalibrationRequest(Channel::A)),
-                 QByteArray::fromHex("0440080001"));
-        QCOMPARE(asByteArray(zeroCalibrationRequest(Channel::B)),
-                 QByteArray::fromHex("0440090001"));
-        QCOMPARE(kZeroCalibrationReplyLength, std::size_t{7});
-    }
-
-    void zeroCalibrationReplies_data()
-    {
-        QTest::addColumn<int>("replyAddress");  // the request went to station 3
-        QTest::addColumn<QByteArray>("resultHex");
-        QTest::addColumn<ZeroCalibrationOutcome>("expected");
-        QTest::newRow("success") << 3 << QByteArray("0000") << ZeroCalibrationOutcome::Success;
-        QTest::newRow("low byte set") << 3 << QByteArray("0001") << ZeroCalibrationOutcome::Failure;
-        QTest::newRow("high byte set")
-            << 3 << QByteArray("0100") << ZeroCalibrationOutcome::Failure;
-        QTest::newRow("another station's success")
-            << 4 << QByteArray("0000") << ZeroCalibrationOutcome::OtherStation;
+        const QList<QPair<int, QByteArray>> rates{
+            {2400, "0960"}, {4800, "12C0"}, {9600, "2580"}, {19200, "4B00"}, {38400, "9600"}, {0, "0000"}, {65535, "FFFF"}};
+        for (const auto& [rate, word] : rates)
+            QCOMPARE(asByteArray(deviceBaudRateWriteRequest(rate)), QByteArray::fromHex("0680000001" + word));
+        QCOMPARE(asByteArray(deviceAddressWriteRequest(0)), QByteArray::fromHex("0680010001 0000"));
+        QCOMPARE(asByteArray(deviceAddressWriteRequest(255)), QByteArray::fromHex("0680010001 00FF"));
+        QCOMPARE(asByteArray(zeroCalibrationRequest(Channel::A)), QByteArray::fromHex("0440080001"));
+        QCOMPARE(asByteArray(zeroCalibrationRequest(Channel::B)), QByteArray::fromHex("0440090001"));
     }
 
     void zeroCalibrationReplies()
     {
-        QFETCH(int, replyAddress);
-        QFETCH(QByteArray, resultHex);
-        QFETCH(ZeroCalibrationOutcome, expected);
-        const auto address = static_cast<std::uint8_t>(replyAddress);
-        const Bytes reply = framed(address, hexBytes("0402" + resultHex));
-        QCOMPARE(zeroCalibrationOutcome(reply, 3), expected);
+        // To a request sent to station 3.
+        const QList<std::tuple<std::uint8_t, QByteArray, ZeroCalibrationOutcome>> replies{
+            {3, "0000", ZeroCalibrationOutcome::Success},
+            {3, "0001", ZeroCalibrationOutcome::Failure},
+            {3, "0100", ZeroCalibrationOutcome::Failure},
+            {4, "0000", ZeroCalibrationOutcome::OtherStation}};
+        for (const auto& [address, resultHex, expected] : replies) {
+            const Bytes reply = framed(address, hexBytes("0402" + resultHex));
+            QCOMPARE(reply.size(), kZeroCalibrationReplyLength);
+            QCOMPARE(zeroCalibrationOutcome(reply, 3), expected);
+        }
     }
 };
 

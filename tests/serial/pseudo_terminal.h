@@ -1,75 +1,164 @@
 #pragma once
 
+#include <array>
+#include <cerrno>
 #include <chrono>
-#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include <QList>
-#include <QMetaType>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 
-#include "scoped_environment.h"
+#include "serial/posix/port_resolver.h"
+#include "serial/serial_port.h"
 
 namespace kt::serial::test {
 
 using Bytes = std::vector<std::uint8_t>;
+using std::chrono::milliseconds;
 
 // Bytes 0, 1, 2, ... wrapping after 255: every value appears, so any translation shows.
-Bytes countingBytes(std::size_t count);
+inline Bytes countingBytes(std::size_t count)
+{
+    Bytes bytes(count);
+    for (std::size_t index = 0; index < count; ++index)
+        bytes[index] = static_cast<std::uint8_t>(index);
+    return bytes;
+}
 
-// `count` bytes that the controller sends `afterMs` after its previous burst.
-struct Burst {
-    int afterMs = 0;
-    int count = 0;
-};
-
-// A pseudo-terminal standing in for the cable. The console's port opens its terminal side
-// as COM<portNumber> (named through KT5270_COM<portNumber>); the test plays the controller
-// on the other side.
+// A pseudo-terminal standing in for the cable: the console's port opens its terminal side as
+// COM<portNumber> (named through KT5270_COM<portNumber> while this object lives), and the
+// test plays the controller on the other side.
 class PseudoTerminal {
 public:
-    explicit PseudoTerminal(int portNumber);
-    ~PseudoTerminal();
-
+    explicit PseudoTerminal(int portNumber) : portVariable_(posix::portOverrideVariable(portNumber))
+    {
+        // Raw from the start, so that bytes sent before the console opens the port are neither
+        // echoed back nor held back waiting for a line end.
+        termios raw{};
+        ::cfmakeraw(&raw);
+        std::array<char, 128> terminalName{};
+        if (::openpty(&controllerFd_, &terminalFd_, nullptr, &raw, nullptr) == 0
+            && ::ttyname_r(terminalFd_, terminalName.data(), terminalName.size()) == 0)
+            ::setenv(portVariable_.c_str(), terminalName.data(), 1);
+    }
+    ~PseudoTerminal()
+    {
+        ::unsetenv(portVariable_.c_str());
+        ::close(terminalFd_);
+        hangUp();
+    }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    bool isOpen() const { return terminalFd_ >= 0; }
+    void send(std::span<const std::uint8_t> bytes) const
+    {
+        for (std::size_t sent = 0; sent < bytes.size();) {
+            const ssize_t count = ::write(controllerFd_, bytes.data() + sent, bytes.size() - sent);
+            if (count > 0)
+                sent += static_cast<std::size_t>(count);
+            else if (errno != EINTR)
+                return;
+        }
+    }
 
-    // Sends as the controller.
-    void send(std::span<const std::uint8_t> bytes) const;
     // Sends, then waits until all of it sits in the console's input queue: the kernel hands
     // bytes across a pseudo-terminal asynchronously. False if that takes over a second.
-    bool sendQueued(std::span<const std::uint8_t> bytes) const;
-    // Sends the bursts from a background thread; destroying the thread waits for the end.
-    [[nodiscard]] std::jthread sendInBackground(QList<Burst> bursts) const;
+    bool sendQueued(std::span<const std::uint8_t> bytes) const
+    {
+        const auto queued = [this] {
+            int count = 0;
+            return ::ioctl(terminalFd_, FIONREAD, &count) == 0 ? static_cast<std::size_t>(count) : 0;
+        };
+        const std::size_t expected = queued() + bytes.size();
+        send(bytes);
+        for (int pass = 0; queued() < expected; ++pass) {
+            if (pass == 1000)
+                return false;
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+        return true;
+    }
 
-    // What the console wrote, up to `count` bytes, waiting at most `limit` for them.
-    Bytes receive(std::size_t count, std::chrono::milliseconds limit) const;
+    // What the console wrote: up to `count` bytes, ending early once `limit` passes in silence.
+    Bytes receive(std::size_t count, milliseconds limit) const
+    {
+        Bytes received(count);
+        std::size_t filled = 0;
+        pollfd watched{controllerFd_, POLLIN, 0};
+        while (filled < count && ::poll(&watched, 1, static_cast<int>(limit.count())) > 0) {
+            const ssize_t got = ::read(controllerFd_, received.data() + filled, count - filled);
+            if (got <= 0)
+                break;
+            filled += static_cast<std::size_t>(got);
+        }
+        received.resize(filled);
+        return received;
+    }
 
-    // Bytes waiting in the console's input queue, seen through the test's own descriptor.
-    std::uint32_t queuedForConsole() const;
+    // Gives the terminal the cooked mode a real adapter starts in: line editing, echo, flow
+    // control, CR and NL translations. The console's port must undo all of it.
+    void cook() const
+    {
+        termios settings{};
+        ::tcgetattr(terminalFd_, &settings);
+        settings.c_iflag |= ICRNL | IXON;
+        settings.c_oflag |= OPOST | ONLCR;
+        settings.c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+        ::tcsetattr(terminalFd_, TCSANOW, &settings);
+    }
 
     // Whether the terminal refuses opens by unprivileged programs (TIOCEXCL); root, which
     // runs these tests in CI, is not refused, so this is checked directly.
-    bool isExclusive() const;
+    bool isExclusive() const
+    {
+        int exclusive = 0;
+        return ::ioctl(terminalFd_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+    }
 
-    // Fills the console's output queue without ever reading it, so its writes stall.
-    void stallConsoleOutput() const;
+    // Fills the console's output queue without ever reading it, so its writes stall. The
+    // kernel moves queued bytes on a little later, which frees room again: full means that a
+    // pass after a pause still finds no room.
+    void stallConsoleOutput() const
+    {
+        const int flags = ::fcntl(terminalFd_, F_GETFL);
+        ::fcntl(terminalFd_, F_SETFL, flags | O_NONBLOCK);
+        const Bytes filler(4096);
+        for (bool wroteAny = true; wroteAny; std::this_thread::sleep_for(milliseconds(20))) {
+            wroteAny = false;
+            while (::write(terminalFd_, filler.data(), filler.size()) > 0)
+                wroteAny = true;
+        }
+        ::fcntl(terminalFd_, F_SETFL, flags);
+    }
 
     // Closes the controller side, as pulling out a USB adapter would.
-    void hangUp();
+    void hangUp() { ::close(std::exchange(controllerFd_, -1)); }
 
 private:
     int controllerFd_ = -1;
     // Held open by the test so that the controller side never sees the line hung up.
     int terminalFd_ = -1;
-    std::unique_ptr<ScopedEnvironment> portName_;
+    std::string portVariable_;
+};
+
+// The console's port opened as COM<portNumber> on a fresh pseudo-terminal; `port` is null
+// when the open failed.
+struct ConsoleLine {
+    ConsoleLine(int portNumber, int baudRate) : controller(portNumber), port(openSerialPort(portNumber, baudRate)) {}
+
+    PseudoTerminal controller;
+    std::unique_ptr<SerialPort> port;
 };
 
 }  // namespace kt::serial::test
-
-Q_DECLARE_METATYPE(kt::serial::test::Burst)

@@ -1,243 +1,355 @@
-#include "test_serial.h"
+// The serial link: the real POSIX port on a pseudo-terminal with the test playing the
+// controller on the other side, the port numbering, the checksum and the exchange helpers.
+#include <filesystem>
+#include <fstream>
+#include <future>
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "console_line.h"
 #include "pseudo_terminal.h"
-#include "scoped_environment.h"
-#include "serial/posix/port_resolver.h"
-#include "serial/serial_port.h"
-#include "timing.h"
+#include "serial/crc16.h"
+#include "serial/exchange.h"
 
 using namespace kt::serial;
 using namespace kt::serial::test;
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
 namespace {
+
+// `count` bytes that the controller sends `afterMs` after its previous burst.
+struct Burst {
+    int afterMs = 0;
+    int count = 0;
+};
 
 // COM12: a two-digit number, as the console offers up to COM20.
 constexpr int kPort = 12;
 constexpr int kBaud = 9600;
 
-// Columns shared by the timing cases: bytes queued before the call, bursts the controller
-// sends once the call has started, the count wanted and expected, and the window in which
-// the call must end.
-void addArrivalColumns()
+// Lower bounds are what the code promises; upper bounds leave room for a shared, noisy machine.
+constexpr milliseconds kSchedulingSlack{400};
+
+// True when the time since `start` lies within [earliest, latest]; otherwise says how long it took.
+bool tookBetween(Clock::time_point start, milliseconds earliest, milliseconds latest)
 {
-    QTest::addColumn<int>("queuedBefore");
-    QTest::addColumn<QList<Burst>>("later");
-    QTest::addColumn<int>("wanted");
-    QTest::addColumn<int>("expected");
-    QTest::addColumn<int>("earliestMs");
-    QTest::addColumn<int>("latestMs");
+    const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+    if (elapsed >= earliest && elapsed <= latest)
+        return true;
+    qWarning("took %lld ms, expected %lld to %lld ms", static_cast<long long>(elapsed.count()),
+             static_cast<long long>(earliest.count()), static_cast<long long>(latest.count()));
+    return false;
 }
 
-// Runs one timing case: `call` gets the open port and the count wanted, returns a count.
-template <typename Call>
-void checkArrivalCase(Call call)
+Bytes bytesOf(const QByteArray& data)
 {
-    QFETCH(int, queuedBefore);
-    QFETCH(QList<Burst>, later);
-    QFETCH(int, wanted);
-    QFETCH(int, expected);
-    QFETCH(int, earliestMs);
-    QFETCH(int, latestMs);
-    const ConsoleLine console(kPort, kBaud);
-    QVERIFY(console.port);
-    QVERIFY(console.controller.sendQueued(countingBytes(static_cast<std::size_t>(queuedBefore))));
+    return Bytes(data.begin(), data.end());
+}
 
-    const Clock::time_point start = Clock::now();
-    const std::jthread controller = console.controller.sendInBackground(later);
-    const std::size_t count = call(*console.port, wanted);
-    const milliseconds elapsed = elapsedSince(start);
-
-    QCOMPARE(count, static_cast<std::size_t>(expected));
-    QVERIFY(tookBetween(elapsed, milliseconds(earliestMs), milliseconds(latestMs)));
+QByteArray framed(std::uint8_t address, const Bytes& rest)
+{
+    const Bytes frame = frameRequest(address, rest);
+    return QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()));
 }
 
 }  // namespace
 
-void TestSerial::opensExclusivelyUntilClosed()
-{
-    const PseudoTerminal line(kPort);
-    QVERIFY(line.isOpen());
+Q_DECLARE_METATYPE(Burst)
+Q_DECLARE_METATYPE(kt::serial::ReplyStatus)
 
-    auto first = openSerialPort(kPort, kBaud);
-    QVERIFY(first);
-    QVERIFY(line.isExclusive());
-    QVERIFY(!openSerialPort(kPort, kBaud));
+class TestSerial : public QObject {
+    Q_OBJECT
 
-    // The refused second open left the first one working.
-    QVERIFY(line.sendQueued(countingBytes(3)));
-    QCOMPARE(first->queuedInputCount(), 3u);
+private slots:
+    void opensPurgedAndExclusiveUntilClosed()
+    {
+        const PseudoTerminal line(kPort);
+        QVERIFY(line.sendQueued(countingBytes(5)));  // waiting before the open: not for us
+        line.cook();
 
-    first.reset();
-    QVERIFY(!line.isExclusive());
-    QVERIFY(openSerialPort(kPort, kBaud));
-}
+        auto port = openSerialPort(kPort, kBaud);
+        QVERIFY(port);
+        QCOMPARE(waitForBytes(*port, 1, 50), 0u);
+        QVERIFY(line.isExclusive());
+        QVERIFY(!openSerialPort(kPort, kBaud));
 
-void TestSerial::openFailsWithoutUsableDevice_data()
-{
-    QTest::addColumn<int>("portNumber");
-    QTest::addColumn<QString>("namedFile");  // what KT5270_COM<n> names, inside a scratch dir
-    QTest::addColumn<bool>("fileExists");
+        // The refused second open left the first one working, every byte value unchanged both ways.
+        const Bytes everyValue = countingBytes(256);
+        QVERIFY(line.sendQueued(everyValue));
+        QCOMPARE(port->queuedInputCount(), 256u);
+        Bytes received(everyValue.size());
+        QCOMPARE(port->read(received), everyValue.size());
+        QCOMPARE(received, everyValue);
+        port->write(everyValue);
+        QCOMPARE(line.receive(everyValue.size(), 1s), everyValue);
 
-    QTest::newRow("port 0") << 0 << QString() << false;
-    QTest::newRow("port beyond the devices present") << 999 << QString() << false;
-    QTest::newRow("named device missing") << 5 << "ttyUSB99" << false;
-    QTest::newRow("named file is not a terminal") << 5 << "plain-file" << true;
-}
-
-void TestSerial::openFailsWithoutUsableDevice()
-{
-    QFETCH(int, portNumber);
-    QFETCH(QString, namedFile);
-    QFETCH(bool, fileExists);
-
-    const QTemporaryDir scratch;
-    QVERIFY(scratch.isValid());
-    const QString path = scratch.filePath(namedFile);
-    if (fileExists) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        port.reset();
+        QVERIFY(!line.isExclusive());
+        QVERIFY(openSerialPort(kPort, kBaud));
     }
-    const ScopedEnvironment name(posix::portOverrideVariable(portNumber),
-                                 namedFile.isEmpty() ? std::string() : path.toStdString());
 
-    QVERIFY(!openSerialPort(portNumber, kBaud));
-}
+    void openRefusesWhatItCannotUse_data()
+    {
+        QTest::addColumn<int>("portNumber");
+        QTest::addColumn<QString>("namedFile");  // what KT5270_COM<n> names in a scratch dir; "": left as is
+        QTest::addColumn<int>("baudRate");
+        QTest::newRow("port 0") << 0 << "" << kBaud;
+        QTest::newRow("port beyond the devices present") << 999 << "" << kBaud;
+        QTest::newRow("named device missing") << 5 << "ttyUSB99" << kBaud;
+        QTest::newRow("named file is not a terminal") << 5 << "plain-file" << kBaud;
+        for (int baudRate : {0, 1200, 115200, -9600})
+            QTest::addRow("%d baud on a working line", baudRate) << kPort << "" << baudRate;
+    }
+    void openRefusesWhatItCannotUse()
+    {
+        QFETCH(int, portNumber);
+        QFETCH(QString, namedFile);
+        QFETCH(int, baudRate);
+        const PseudoTerminal line(kPort);
+        const QTemporaryDir scratch;
+        QFile plainFile(scratch.filePath("plain-file"));
+        QVERIFY(plainFile.open(QIODevice::WriteOnly));
+        const QByteArray variable = QByteArray::fromStdString(posix::portOverrideVariable(portNumber));
+        if (!namedFile.isEmpty())
+            qputenv(variable, scratch.filePath(namedFile).toLocal8Bit());
+        const auto unsetName = qScopeGuard([&] {
+            if (!namedFile.isEmpty())
+                qunsetenv(variable);
+        });
 
-void TestSerial::openRefusesUnsupportedBaudRate_data()
-{
-    QTest::addColumn<int>("baudRate");
+        QVERIFY(!openSerialPort(portNumber, baudRate));
+        QVERIFY(openSerialPort(kPort, kBaud));  // the refusal left nothing locked
+    }
 
-    for (int baudRate : {0, 1200, 57600, 115200, -9600})
-        QTest::addRow("%d", baudRate) << baudRate;
-}
+    void waitAndReadEndAtCountGapOrLimit_data()
+    {
+        QTest::addColumn<int>("waitLimitMs");  // waitForBytes with this limit; -1: a read of `wanted` bytes
+        QTest::addColumn<int>("queuedBefore");
+        QTest::addColumn<QList<Burst>>("later");  // sent by the controller once the call has started
+        QTest::addColumn<int>("wanted");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("earliestMs");
+        QTest::addColumn<int>("latestMs");
+        const int slack = static_cast<int>(kSchedulingSlack.count());
+        const QList<Burst> none;
+        QTest::newRow("wait, already queued: one pass, all of it") << 1000 << 12 << none << 4 << 12 << 2 << 2 + slack;
+        QTest::newRow("wait, silent line") << 50 << 0 << none << 500 << 0 << 50 << 50 + slack;
+        QTest::newRow("wait, limit ends with a part") << 50 << 3 << none << 9 << 3 << 50 << 50 + slack;
+        QTest::newRow("wait, arrives during the wait")
+            << 1000 << 0 << QList<Burst>{{30, 9}} << 9 << 9 << 30 << 30 + slack;
+        // Telling "as soon as all arrived" from the 100 ms gap rule leaves less than 100 ms.
+        QTest::newRow("read, all arrived: at once") << -1 << 200 << none << 200 << 200 << 0 << 90;
+        QTest::newRow("read 7 of 9: total limit 5*9+5 ms") << -1 << 7 << none << 9 << 7 << 50 << 450;
+        QTest::newRow("read, silent line: total limit 5*30+5 ms") << -1 << 0 << none << 30 << 0 << 155 << 555;
+        QTest::newRow("read, no gap rule before the first byte")
+            << -1 << 0 << QList<Burst>{{150, 2}} << 200 << 2 << 250 << 650;
+        QTest::newRow("read, a gap over 100 ms ends it")
+            << -1 << 3 << QList<Burst>{{400, 2}} << 200 << 3 << 100 << 390;
+        QTest::newRow("read, gaps under 100 ms keep it going")
+            << -1 << 2 << QList<Burst>{{40, 2}, {40, 2}} << 200 << 6 << 180 << 580;
+    }
+    void waitAndReadEndAtCountGapOrLimit()
+    {
+        QFETCH(int, waitLimitMs);
+        QFETCH(int, queuedBefore);
+        QFETCH(QList<Burst>, later);
+        QFETCH(int, wanted);
+        QFETCH(int, expected);
+        QFETCH(int, earliestMs);
+        QFETCH(int, latestMs);
+        const ConsoleLine console(kPort, kBaud);
+        QVERIFY(console.port);
+        QVERIFY(console.controller.sendQueued(countingBytes(static_cast<std::size_t>(queuedBefore))));
 
-void TestSerial::openRefusesUnsupportedBaudRate()
-{
-    QFETCH(int, baudRate);
-    const PseudoTerminal line(kPort);
-    QVERIFY(line.isOpen());
-
-    QVERIFY(!openSerialPort(kPort, baudRate));
-    QVERIFY(openSerialPort(kPort, kBaud));  // the refusal left nothing locked
-}
-
-void TestSerial::openPurgesWaitingInput()
-{
-    const PseudoTerminal line(kPort);
-    QVERIFY(line.sendQueued(countingBytes(5)));
-
-    const auto port = openSerialPort(kPort, kBaud);
-    QVERIFY(port);
-    QCOMPARE(port->queuedInputCount(), 0u);
-    QCOMPARE(waitForBytes(*port, 1, 50), 0u);
-}
-
-void TestSerial::countsQueuedInput()
-{
-    const ConsoleLine console(kPort, kBaud);
-    QVERIFY(console.port);
-    QVERIFY(console.controller.sendQueued(countingBytes(5)));
-    QCOMPARE(console.port->queuedInputCount(), 5u);
-
-    Bytes buffer(2);
-    QCOMPARE(console.port->read(buffer), 2u);
-    QCOMPARE(console.port->queuedInputCount(), 3u);
-}
-
-void TestSerial::passesEveryByteValueUnchanged()
-{
-    const ConsoleLine console(kPort, kBaud);
-    QVERIFY(console.port);
-    const Bytes everyValue = countingBytes(256);
-
-    QVERIFY(console.controller.sendQueued(everyValue));
-    Bytes received(everyValue.size());
-    QCOMPARE(console.port->read(received), everyValue.size());
-    QCOMPARE(received, everyValue);
-
-    console.port->write(everyValue);
-    QCOMPARE(console.controller.receive(everyValue.size(), 1s), everyValue);
-}
-
-void TestSerial::waitForBytesEndsAtCountOrLimit_data()
-{
-    addArrivalColumns();
-    QTest::addColumn<int>("limitMs");
-    const int slack = static_cast<int>(kSchedulingSlack.count());
-
-    QTest::newRow("already queued: one pass, all of it")
-        << 12 << QList<Burst>{} << 4 << 12 << 2 << 2 + slack << 1000;
-    QTest::newRow("silent line") << 0 << QList<Burst>{} << 500 << 0 << 50 << 50 + slack << 50;
-    QTest::newRow("limit ends with a part") << 3 << QList<Burst>{} << 9 << 3 << 50 << 50 + slack << 50;
-    QTest::newRow("arrives during the wait")
-        << 0 << QList<Burst>{{30, 9}} << 9 << 9 << 30 << 30 + slack << 1000;
-}
-
-void TestSerial::waitForBytesEndsAtCountOrLimit()
-{
-    QFETCH(int, limitMs);
-    checkArrivalCase([limitMs](SerialPort& port, int wanted) -> std::size_t {
-        return waitForBytes(port, static_cast<std::uint16_t>(wanted),
-                            static_cast<std::uint32_t>(limitMs));
-    });
-}
-
-void TestSerial::readEndsAtCountGapOrTotalLimit_data()
-{
-    addArrivalColumns();
-
-    // Telling "as soon as all arrived" from the 100 ms gap rule leaves less than 100 ms.
-    QTest::newRow("all arrived: at once") << 200 << QList<Burst>{} << 200 << 200 << 0 << 90;
-    QTest::newRow("7 of 9: total limit 5*9+5 ms")
-        << 7 << QList<Burst>{} << 9 << 7 << 50 << 450;
-    QTest::newRow("silent line: total limit 5*30+5 ms, no gap rule")
-        << 0 << QList<Burst>{} << 30 << 0 << 155 << 555;
-    QTest::newRow("no gap rule before the first byte")
-        << 0 << QList<Burst>{{150, 2}} << 200 << 2 << 250 << 650;
-    QTest::newRow("a gap over 100 ms ends the read")
-        << 3 << QList<Burst>{{400, 2}} << 200 << 3 << 100 << 390;
-    QTest::newRow("gaps under 100 ms keep it going")
-        << 2 << QList<Burst>{{40, 2}, {40, 2}} << 200 << 6 << 180 << 580;
-}
-
-void TestSerial::readEndsAtCountGapOrTotalLimit()
-{
-    checkArrivalCase([](SerialPort& port, int wanted) {
+        const Clock::time_point start = Clock::now();
+        const std::jthread controller([&] {
+            for (const Burst& burst : later) {
+                std::this_thread::sleep_for(milliseconds(burst.afterMs));
+                console.controller.send(countingBytes(static_cast<std::size_t>(burst.count)));
+            }
+        });
         Bytes buffer(static_cast<std::size_t>(wanted));
-        return port.read(buffer);
-    });
-}
+        const std::size_t count = waitLimitMs < 0 ? console.port->read(buffer)
+            : waitForBytes(*console.port, static_cast<std::uint16_t>(wanted), static_cast<std::uint32_t>(waitLimitMs));
+        QVERIFY(tookBetween(start, milliseconds(earliestMs), milliseconds(latestMs)));
+        QCOMPARE(count, static_cast<std::size_t>(expected));
+    }
 
-void TestSerial::writeIsAbandonedWhenOutputStalls()
-{
-    const ConsoleLine console(kPort, kBaud);
-    QVERIFY(console.port);
-    console.controller.stallConsoleOutput();
+    void transfersNeverHangOnAStalledOrDeadLine()
+    {
+        {
+            const ConsoleLine console(kPort, kBaud);
+            QVERIFY(console.port);
+            console.controller.stallConsoleOutput();
+            const Clock::time_point start = Clock::now();
+            console.port->write(countingBytes(10));
+            QVERIFY(tookBetween(start, 600ms, 600ms + kSchedulingSlack));  // abandoned after 50*10+100 ms
+        }
+        // Limits of 2505 ms and 5100 ms: ending far sooner shows neither waited nor spun.
+        ConsoleLine console(kPort, kBaud);
+        QVERIFY(console.port);
+        console.controller.hangUp();
+        const Clock::time_point start = Clock::now();
+        Bytes buffer(500);
+        QCOMPARE(console.port->read(buffer), 0u);
+        console.port->write(countingBytes(100));
+        QVERIFY(tookBetween(start, 0ms, kSchedulingSlack));
+        QCOMPARE(console.port->queuedInputCount(), 0u);
+    }
 
-    const Clock::time_point start = Clock::now();
-    console.port->write(countingBytes(10));
-    QVERIFY(tookBetween(elapsedSince(start), 600ms, 600ms + kSchedulingSlack));  // 50*10+100
-}
+    void resolvesPortsInDeviceOrder_data()
+    {
+        QTest::addColumn<int>("portNumber");
+        QTest::addColumn<QString>("override");  // KT5270_COM<n> as the lookup reports it
+        QTest::addColumn<QString>("device");  // below the fake /dev unless absolute; empty for none
+        QTest::newRow("COM1: USB adapters first, by number") << 1 << "" << "ttyUSB2";
+        QTest::newRow("COM2: ttyUSB10 after ttyUSB2") << 2 << "" << "ttyUSB10";
+        QTest::newRow("COM2 named by its variable") << 2 << "/dev/pts/8" << "/dev/pts/8";
+        QTest::newRow("COM3: then ttyACM; an empty variable counts as unset") << 3 << "" << "ttyACM0";
+        QTest::newRow("COM4: then real UARTs") << 4 << "" << "ttyS0";
+        QTest::newRow("COM5: ttyS10 after ttyS0") << 5 << "" << "ttyS10";
+        QTest::newRow("COM6: beyond the devices") << 6 << "" << "";
+        QTest::newRow("COM0, even when named") << 0 << "/dev/pts/7" << "";
+        QTest::newRow("negative") << -1 << "" << "";
+    }
+    void resolvesPortsInDeviceOrder()
+    {
+        QFETCH(int, portNumber);
+        QFETCH(QString, override);
+        QFETCH(QString, device);
+        namespace fs = std::filesystem;
+        const QTemporaryDir root;
+        QVERIFY(root.isValid());
+        // USB adapters, a modem-class device, two real UARTs, and ttyS entries that must not
+        // count: a placeholder of unknown type, one without sysfs entry, one whose sysfs entry
+        // has no device node. Names that merely resemble serial devices are ignored.
+        const posix::DeviceDirectories machine{fs::path(root.path().toStdString()) / "dev",
+                                               fs::path(root.path().toStdString()) / "sys/class/tty"};
+        const auto writeFile = [](const fs::path& path, const char* text) {
+            fs::create_directories(path.parent_path());
+            std::ofstream(path) << text;
+        };
+        for (const char* node : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS10", "ttyS0", "ttyS1", "ttyS2", "ttyUSB",
+                                 "ttyUSB1a", "tty0", "console"})
+            writeFile(machine.dev / node, "");
+        for (const char* node : {"ttyS0", "ttyS10", "ttyS5"})
+            writeFile(machine.sysClassTty / node / "type", "4\n");
+        writeFile(machine.sysClassTty / "ttyS1/type", "0\n");
+        const posix::EnvironmentLookup environment = [&](const std::string& name) {
+            return name == "KT5270_COM" + std::to_string(portNumber) ? override.toStdString() : std::string();
+        };
 
-void TestSerial::hangUpEndsTransfersAtOnce()
-{
-    ConsoleLine console(kPort, kBaud);
-    QVERIFY(console.port);
-    console.controller.hangUp();
+        const bool named = device.startsWith('/');
+        const std::string expected =
+            device.isEmpty() || named ? device.toStdString() : (machine.dev / device.toStdString()).string();
+        QCOMPARE(posix::resolvePortDevice(portNumber, machine, environment), expected);
+        const posix::DeviceDirectories noMachine{machine.dev / "none", ""};
+        QCOMPARE(posix::resolvePortDevice(portNumber, noMachine, environment), named ? expected : std::string());
+    }
 
-    // Limits of 2505 ms and 5100 ms: ending far sooner shows neither waited nor spun.
-    const Clock::time_point start = Clock::now();
-    Bytes buffer(500);
-    QCOMPARE(console.port->read(buffer), 0u);
-    console.port->write(countingBytes(100));
-    QVERIFY(tookBetween(elapsedSince(start), 0ms, kSchedulingSlack));
-    QCOMPARE(console.port->queuedInputCount(), 0u);
-}
+    void checksum_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<quint16>("expected");  // high byte first on the wire
+        QTest::newRow("check value") << QByteArray("123456789") << quint16(0x374B);
+        QTest::newRow("read cable length A") << QByteArray::fromHex("010360010002") << quint16(0x8BCB);
+        QTest::newRow("write cable length A") << QByteArray::fromHex("010660010002000004E2") << quint16(0xE7C3);
+        QTest::newRow("read clock") << QByteArray::fromHex("010360100004") << quint16(0x5BCC);
+        QTest::newRow("write clock") << QByteArray::fromHex("0110601000042012030509070003") << quint16(0x7DA6);
+        QTest::newRow("write baud rate") << QByteArray::fromHex("0106800000012580") << quint16(0xB2F7);
+        QTest::newRow("write bus address") << QByteArray::fromHex("0106800100010005") << quint16(0x5404);
+    }
+    void checksum()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(quint16, expected);
+        const Bytes bytes = bytesOf(message);
+        QCOMPARE(crc16Modbus(bytes), expected);
+
+        const Bytes frame = frameRequest(bytes.front(), std::span(bytes).subspan(1));
+        QCOMPARE(frame, bytesOf(message + char(expected >> 8) + char(expected & 0xFF)));
+        QCOMPARE(crc16Modbus(frame), quint16(0));
+        QVERIFY(checksumMatches(frame));
+        for (std::size_t position = 0; position < frame.size(); ++position) {
+            Bytes damaged = frame;
+            damaged[position] ^= 0x10;
+            QVERIFY2(!checksumMatches(damaged), qPrintable(QString("byte %1").arg(position)));
+        }
+    }
+
+    void drainAndDiscardTakeStaleInput_data()
+    {
+        QTest::addColumn<bool>("drain");  // drainInput; otherwise discardQueuedInput
+        QTest::addColumn<int>("stale");
+        QTest::addColumn<int>("discarded");
+        QTest::addColumn<int>("earliestMs");
+        QTest::newRow("drain, silent line: waits the whole 50 ms") << true << 0 << 0 << 50;
+        QTest::newRow("drain, some stale bytes") << true << 20 << 20 << 50;
+        QTest::newRow("drain, over 500: the rest stays queued, no wait") << true << 600 << 500 << 0;
+        QTest::newRow("discard, nothing queued") << false << 0 << 0 << 0;
+        QTest::newRow("discard, what is queued") << false << 5 << 5 << 0;
+    }
+    void drainAndDiscardTakeStaleInput()
+    {
+        QFETCH(bool, drain);
+        QFETCH(int, stale);
+        QFETCH(int, discarded);
+        QFETCH(int, earliestMs);
+        const ConsoleLine console(kPort, kBaud);
+        QVERIFY(console.port);
+        QVERIFY(console.controller.sendQueued(countingBytes(static_cast<std::size_t>(stale))));
+
+        const Clock::time_point start = Clock::now();
+        const std::size_t count = drain ? drainInput(*console.port) : discardQueuedInput(*console.port);
+        QVERIFY(tookBetween(start, milliseconds(earliestMs), milliseconds(earliestMs) + kSchedulingSlack));
+        QCOMPARE(count, static_cast<std::size_t>(discarded));
+        QCOMPARE(console.port->queuedInputCount(), static_cast<std::uint32_t>(stale - discarded));
+    }
+
+    void transactJudgesTheReply_data()
+    {
+        QTest::addColumn<QByteArray>("reply");  // what the controller answers; empty: nothing
+        QTest::addColumn<int>("answerAfterMs");
+        QTest::addColumn<ReplyStatus>("status");
+        QTest::addColumn<int>("received");
+        const QByteArray accepted = framed(0x01, {0x03, 0x04, 0x00, 0x00, 0x04, 0xE2});
+        QByteArray damaged = accepted;
+        damaged[5] = static_cast<char>(damaged[5] ^ 0x01);
+        QTest::newRow("accepted") << accepted << 0 << ReplyStatus::Accepted << 9;
+        QTest::newRow("late but within the wait") << accepted << 200 << ReplyStatus::Accepted << 9;
+        QTest::newRow("another station and function: still accepted")
+            << framed(0x07, {0x04, 0x04, 0x00, 0x00, 0x00, 0x01}) << 0 << ReplyStatus::Accepted << 9;
+        QTest::newRow("one byte short") << accepted.left(8) << 0 << ReplyStatus::ShortReply << 8;
+        QTest::newRow("no answer") << QByteArray() << 0 << ReplyStatus::ShortReply << 0;
+        QTest::newRow("one bit changed") << damaged << 0 << ReplyStatus::BadChecksum << 9;
+    }
+    void transactJudgesTheReply()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, answerAfterMs);
+        QFETCH(ReplyStatus, status);
+        QFETCH(int, received);
+        const ConsoleLine console(kPort, kBaud);
+        QVERIFY(console.port);
+        const Bytes request = frameRequest(0x01, Bytes{0x03, 0x60, 0x01, 0x00, 0x02});
+
+        // The controller: hears one request, then answers.
+        auto heard = std::async(std::launch::async, [&] {
+            const Bytes got = console.controller.receive(request.size(), 1s);
+            std::this_thread::sleep_for(milliseconds(answerAfterMs));
+            console.controller.send(bytesOf(reply));
+            return got;
+        });
+        const Reply answer = transact(*console.port, request, 9);  // a length read: 9 bytes back
+
+        QCOMPARE(heard.get(), request);
+        QCOMPARE(answer.status, status);
+        QCOMPARE(answer.bytes, bytesOf(reply.left(received)));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSerial)
+#include "test_serial.moc"
