@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 build="$root/build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKT_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build"
+cmake --build "$build" --target KT_5270 kt5270-sim
 
 link="${XDG_RUNTIME_DIR:-/tmp}/kt5270-simulator-$(id -u)"
 "$build/sim/kt5270-sim" --link "$link" --address 1 --demo &
