@@ -1,5 +1,5 @@
 // Renders the README's picture of the console: the real window, offscreen, with COM1 open on
-// the simulated controller and the cable settings read from it.
+// the simulated controller, the cable settings read, the channels polled and the log shown.
 #include <QApplication>
 #include <QPixmap>
 #include <QPushButton>
@@ -29,6 +29,13 @@ int main(int argc, char** argv)
         device.setChannelValue(ChannelSetting::Resistivity, Channel::B, 398);
         device.setChannelValue(ChannelSetting::Calibration, Channel::A, 12);
         device.setChannelValue(ChannelSetting::Calibration, Channel::B, 9);
+        device.setChannelValue(ChannelSetting::LeakDistance, Channel::B, 4250);
+        device.setStatusCodes(1, 0);
+        device.log().setRecords({
+            kt::sim::makeLogRecord({2026, 11, 28, 9, 5, 0}, 2, 0, 0),
+            kt::sim::makeLogRecord({2026, 12, 3, 14, 41, 0}, 0, 1, 1234),
+            kt::sim::makeLogRecord({2026, 12, 7, 8, 17, 0}, 1, 0, 4250),
+        });
     });
     if (!simulator.start())
         return 1;
@@ -39,7 +46,8 @@ int main(int argc, char** argv)
     console.dialog->button(kt::ui::PortButton)->click();
     for (int id : {kt::ui::ReadLengthAButton, kt::ui::ReadLengthBButton,
                    kt::ui::ReadResistivityAButton, kt::ui::ReadResistivityBButton,
-                   kt::ui::ReadCalibrationAButton, kt::ui::ReadCalibrationBButton})
+                   kt::ui::ReadCalibrationAButton, kt::ui::ReadCalibrationBButton,
+                   kt::ui::SinglePollButton, kt::ui::ReadLogCountButton, kt::ui::ReadLogButton})
         console.dialog->button(id)->click();
     if (!console.dialog->isPortOpen() || !console.prompts->messages.empty())
         return 1;
