@@ -32,6 +32,15 @@ std::optional<std::uint8_t> MainDialog::beginStandardCommand()
     return stationAddress();
 }
 
+std::optional<std::uint8_t> MainDialog::stationAddressForFreePort()
+{
+    if (const auto reason = portBusyReason()) {
+        showMessage(*reason);
+        return std::nullopt;
+    }
+    return stationAddress();
+}
+
 std::optional<std::uint8_t> MainDialog::stationAddress()
 {
     const auto address =

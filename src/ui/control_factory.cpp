@@ -20,14 +20,14 @@ int fieldWidth(const QWidget& field, int characters)
     return metrics.horizontalAdvance(QString(characters, u'0')) + metrics.height() / 2 + 8;
 }
 
-QLineEdit* createEdit(const ControlSpec& spec, QWidget* parent)
+QLineEdit* createEdit(const ControlDescription& description, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
-    if (!stretches(spec))
-        edit->setFixedWidth(fieldWidth(*edit, spec.width));
-    edit->setAlignment(spec.kind == ControlKind::CentredEdit ? Qt::AlignCenter
+    if (!stretches(description))
+        edit->setFixedWidth(fieldWidth(*edit, description.width));
+    edit->setAlignment(description.kind == ControlKind::CentredEdit ? Qt::AlignCenter
                                                              : Qt::AlignLeft | Qt::AlignVCenter);
-    edit->setReadOnly(spec.kind == ControlKind::ReadOnlyEdit);
+    edit->setReadOnly(description.kind == ControlKind::ReadOnlyEdit);
     return edit;
 }
 
@@ -66,27 +66,27 @@ QLabel* createLamp(QWidget* parent)
     return lamp;
 }
 
-QLabel* createText(const ControlSpec& spec, const QString& caption, QWidget* parent)
+QLabel* createText(const ControlDescription& description, const QString& caption, QWidget* parent)
 {
     auto* text = new QLabel(caption, parent);
-    if (stretches(spec))
+    if (stretches(description))
         text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     else
-        text->setMinimumWidth(text->fontMetrics().horizontalAdvance(QString(spec.width, u'0')));
+        text->setMinimumWidth(text->fontMetrics().horizontalAdvance(QString(description.width, u'0')));
     return text;
 }
 
-QWidget* createWidget(const ControlSpec& spec, QWidget* parent)
+QWidget* createWidget(const ControlDescription& description, QWidget* parent)
 {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+    const QString caption = QString::fromUtf8(description.caption);
+    switch (description.kind) {
     case ControlKind::Label:
     case ControlKind::Unit:
         return new QLabel(caption, parent);
     case ControlKind::Edit:
     case ControlKind::CentredEdit:
     case ControlKind::ReadOnlyEdit:
-        return createEdit(spec, parent);
+        return createEdit(description, parent);
     case ControlKind::PortList:
         return makeEditable(new PortNumberComboBox(parent));
     case ControlKind::RateList:
@@ -98,64 +98,64 @@ QWidget* createWidget(const ControlSpec& spec, QWidget* parent)
     case ControlKind::Lamp:
         return createLamp(parent);
     case ControlKind::Text:
-        return createText(spec, caption, parent);
+        return createText(description, caption, parent);
     }
     return nullptr;
 }
 
-QString accessibleNameOf(const ControlSpec& spec, const QString& lastLabel)
+QString accessibleNameOf(const ControlDescription& description, const QString& lastLabel)
 {
-    if (spec.name)
-        return QString::fromUtf8(spec.name);
-    switch (spec.kind) {
+    if (description.name)
+        return QString::fromUtf8(description.name);
+    switch (description.kind) {
     case ControlKind::Label:
     case ControlKind::Unit:
     case ControlKind::Button:
     case ControlKind::CheckBox:
-        return QString::fromUtf8(spec.caption);
+        return QString::fromUtf8(description.caption);
     default:
         return lastLabel;
     }
 }
 
-QWidget* createControl(const ControlSpec& spec, const QString& accessibleName, QWidget* parent)
+QWidget* createControl(const ControlDescription& description, const QString& accessibleName, QWidget* parent)
 {
-    QWidget* control = createWidget(spec, parent);
-    if (spec.id != 0)
-        control->setObjectName(QString::number(spec.id));
+    QWidget* control = createWidget(description, parent);
+    if (description.id != 0)
+        control->setObjectName(QString::number(description.id));
     control->setAccessibleName(accessibleName);
     return control;
 }
 
 }  // namespace
 
-bool stretches(const ControlSpec& spec)
+bool stretches(const ControlDescription& description)
 {
-    switch (spec.kind) {
+    switch (description.kind) {
     case ControlKind::Edit:
     case ControlKind::CentredEdit:
     case ControlKind::ReadOnlyEdit:
     case ControlKind::Text:
-        return spec.width == 0;
+        return description.width == 0;
     default:
         return false;
     }
 }
 
-void addControls(std::span<const ControlSpec> specs, QWidget* parent,
+void addControls(std::span<const ControlDescription> descriptions, QWidget* parent,
                  const std::function<void(QWidget*)>& place)
 {
     QString lastLabel;
-    for (const ControlSpec& spec : specs) {
-        if (spec.kind == ControlKind::Label)
-            lastLabel = QString::fromUtf8(spec.caption);
-        place(createControl(spec, accessibleNameOf(spec, lastLabel), parent));
+    for (const ControlDescription& description : descriptions) {
+        if (description.kind == ControlKind::Label)
+            lastLabel = QString::fromUtf8(description.caption);
+        place(createControl(description, accessibleNameOf(description, lastLabel), parent));
     }
 }
 
-void addControls(QBoxLayout& row, std::span<const ControlSpec> specs, QWidget* parent)
+void addControls(QBoxLayout& row, std::span<const ControlDescription> descriptions, QWidget* parent)
 {
-    addControls(specs, parent, [&row](QWidget* control) { row.addWidget(control); });
+    addControls(descriptions, parent, [&row](QWidget* control) { row.addWidget(control); });
 }
 
 }  // namespace kt::ui

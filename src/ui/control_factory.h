@@ -22,7 +22,7 @@ enum class ControlKind {
     Text,          // static text that handlers rewrite
 };
 
-struct ControlSpec {
+struct ControlDescription {
     ControlKind kind;
     int id = 0;                // 0 for labels, which no handler addresses
     const char* caption = "";  // UTF-8: label text, button or check box caption
@@ -31,16 +31,16 @@ struct ControlSpec {
 };
 
 // Whether the control takes the room left in its row (a field or text without a width).
-bool stretches(const ControlSpec& spec);
+bool stretches(const ControlDescription& description);
 
 // Creates the controls as children of `parent`, each named by its id in decimal, and hands
 // them to `place` in order. Each is named for assistive
 // tools by its own `name`, else a button, check box or label by its caption and any other
-// control by the nearest label before it in `specs`.
-void addControls(std::span<const ControlSpec> specs, QWidget* parent,
+// control by the nearest label before it in `descriptions`.
+void addControls(std::span<const ControlDescription> descriptions, QWidget* parent,
                  const std::function<void(QWidget*)>& place);
 
 // The same, adding the controls to `row` from left to right.
-void addControls(QBoxLayout& row, std::span<const ControlSpec> specs, QWidget* parent);
+void addControls(QBoxLayout& row, std::span<const ControlDescription> descriptions, QWidget* parent);
 
 }  // namespace kt::ui

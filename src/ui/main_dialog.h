@@ -118,6 +118,9 @@ private:
     std::optional<std::uint8_t> beginStandardCommand();
     // The station address of field 1002, or none after refusing it.
     std::optional<std::uint8_t> stationAddress();
+    // The station address, for a command that needs no drain: none after showing why the port
+    // is busy or the address is refused.
+    std::optional<std::uint8_t> stationAddressForFreePort();
     // One request to the station and its reply of known length. A short reply or a bad
     // checksum shows the shared message and returns none.
     std::optional<device::Bytes> exchange(std::uint8_t stationAddress,

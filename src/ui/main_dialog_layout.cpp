@@ -23,7 +23,7 @@ constexpr int kAddressDigits = 4;
 constexpr int kMetresDigits = 8;
 constexpr int kCounterDigits = 6;
 
-constexpr ControlSpec kPortBand[] = {
+constexpr ControlDescription kPortBand[] = {
     {K::Label, 0, "串口号："},
     {K::PortList, PortNumberList},
     {K::Label, 0, "波特率："},
@@ -34,7 +34,7 @@ constexpr ControlSpec kPortBand[] = {
     {K::Button, PortButton, "打开串口"},
 };
 
-constexpr ControlSpec kBusSettingsBand[] = {
+constexpr ControlDescription kBusSettingsBand[] = {
     {K::Label, 0, "波特率："},
     {K::RateList, DeviceBaudRateList},
     {K::Button, SetDeviceBaudRateButton, "设置波特率"},
@@ -67,7 +67,7 @@ constexpr CableParameter kCableParameters[] = {
 };
 constexpr int kColumnsPerParameter = 5;
 
-constexpr ControlSpec kZeroCalibrationButtons[] = {
+constexpr ControlDescription kZeroCalibrationButtons[] = {
     {K::Button, ZeroCalibrationAButton, "通道A零校准"},
     {K::Button, ZeroCalibrationBButton, "通道B零校准"},
 };
@@ -83,7 +83,7 @@ constexpr ClockPart kClockParts[] = {
     {ClockHourField, "时", 2},  {ClockMinuteField, "分", 2}, {ClockSecondField, "秒", 2},
 };
 
-constexpr ControlSpec kClockButtons[] = {
+constexpr ControlDescription kClockButtons[] = {
     {K::Button, ReadClockButton, "读取"},
     {K::Button, SetClockButton, "设置"},
 };
@@ -100,7 +100,7 @@ constexpr ChannelControls kChannels[] = {
     {"通道B：", ChannelBLamp, ChannelBStateText, ChannelBLeakField},
 };
 
-constexpr ControlSpec kMonitorRow[] = {
+constexpr ControlDescription kMonitorRow[] = {
     {K::Label, 0, "通讯周期："},
     {K::Edit, PeriodField, "", 6},
     {K::Unit, 0, "ms"},
@@ -114,7 +114,7 @@ constexpr ControlSpec kMonitorRow[] = {
     {K::Button, SinglePollButton, "单次监测"},
 };
 
-constexpr ControlSpec kLogBand[] = {
+constexpr ControlDescription kLogBand[] = {
     {K::Label, 0, "日志数量："},
     {K::Edit, LogCountField, "", 5},
     {K::Unit, 0, "条"},
@@ -150,12 +150,12 @@ Layout* compact(Layout* layout)
 
 // A band of one row of controls; the room left goes to its stretching control, if any,
 // otherwise to the right end.
-QGroupBox* createRowBand(std::span<const ControlSpec> specs, QWidget* parent)
+QGroupBox* createRowBand(std::span<const ControlDescription> descriptions, QWidget* parent)
 {
     QGroupBox* band = createBand("", parent);
     auto* row = compact(new QHBoxLayout(band));
-    addControls(*row, specs, band);
-    if (std::ranges::none_of(specs, stretches))
+    addControls(*row, descriptions, band);
+    if (std::ranges::none_of(descriptions, stretches))
         row->addStretch();
     return band;
 }
@@ -173,7 +173,7 @@ QGroupBox* createCableBand(QWidget* parent)
     QGroupBox* band = createBand("感应线", parent);
     auto* grid = compact(new QGridLayout(band));
     for (const CableParameter& parameter : kCableParameters) {
-        const ControlSpec specs[] = {
+        const ControlDescription descriptions[] = {
             {K::Label, 0, parameter.label},
             {K::Edit, parameter.field, "", kMetresDigits},
             {K::Unit, 0, parameter.unit},
@@ -181,7 +181,7 @@ QGroupBox* createCableBand(QWidget* parent)
             {K::Button, parameter.writeButton, "写入"},
         };
         int column = parameter.half * kColumnsPerParameter;
-        addControls(specs, band, [&](QWidget* control) {
+        addControls(descriptions, band, [&](QWidget* control) {
             grid->addWidget(control, parameter.row, column++);
         });
     }
@@ -194,25 +194,25 @@ QGroupBox* createCableBand(QWidget* parent)
 
 QGroupBox* createClockBand(QWidget* parent)
 {
-    std::vector<ControlSpec> specs{{K::Label, 0, "时间："}};
+    std::vector<ControlDescription> descriptions{{K::Label, 0, "时间："}};
     for (const ClockPart& part : kClockParts) {
-        specs.push_back({K::CentredEdit, part.field, "", part.digits, part.unit});
-        specs.push_back({K::Unit, 0, part.unit});
+        descriptions.push_back({K::CentredEdit, part.field, "", part.digits, part.unit});
+        descriptions.push_back({K::Unit, 0, part.unit});
     }
-    specs.insert(specs.end(), std::begin(kClockButtons), std::end(kClockButtons));
-    return createRowBand(specs, parent);
+    descriptions.insert(descriptions.end(), std::begin(kClockButtons), std::end(kClockButtons));
+    return createRowBand(descriptions, parent);
 }
 
 // A channel's lamp with its state text centred under it.
 QVBoxLayout* createLampWithState(const ChannelControls& channel, QWidget* parent)
 {
-    const ControlSpec specs[] = {
+    const ControlDescription descriptions[] = {
         {K::Lamp, channel.lamp, "", 0, channel.title},
         {K::Text, channel.stateText, "", 0, channel.title},
     };
     auto* column = new QVBoxLayout;
     column->setSpacing(2);
-    addControls(specs, parent, [column](QWidget* control) {
+    addControls(descriptions, parent, [column](QWidget* control) {
         column->addWidget(control, 0, Qt::AlignHCenter);
     });
     return column;
@@ -225,10 +225,10 @@ QGroupBox* createMonitorBand(QWidget* parent)
 
     auto* channels = new QHBoxLayout;
     for (const ChannelControls& channel : kChannels) {
-        addControls(*channels, std::array{ControlSpec{K::Label, 0, channel.title}}, band);
+        addControls(*channels, std::array{ControlDescription{K::Label, 0, channel.title}}, band);
         channels->addLayout(createLampWithState(channel, band));
         channels->addSpacing(12);
-        const ControlSpec leak[] = {
+        const ControlDescription leak[] = {
             {K::Label, 0, "浸水点："},
             {K::Edit, channel.leakField, "", kMetresDigits},
             {K::Unit, 0, "米"},

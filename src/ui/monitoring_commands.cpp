@@ -58,11 +58,7 @@ void MainDialog::startStopMonitoring()
         monitorWorker_.stop();
         return;
     }
-    if (const auto reason = portBusyReason()) {
-        showMessage(*reason);
-        return;
-    }
-    const auto address = stationAddress();
+    const auto address = stationAddressForFreePort();
     if (!address)
         return;
 

@@ -23,11 +23,7 @@ void MainDialog::calibrateZero(device::Channel channel)
         showMessage(text::kOpenPortFirstPlain);
         return;
     }
-    if (const auto reason = portBusyReason()) {
-        showMessage(*reason);
-        return;
-    }
-    const auto address = stationAddress();
+    const auto address = stationAddressForFreePort();
     if (!address)
         return;
 
