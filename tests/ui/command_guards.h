@@ -1,44 +1,42 @@
 #pragma once
 
-#include <QPushButton>
-#include <QTest>
-#include <initializer_list>
+#include "ui/control_ids.h"
 
-#include "console_fixture.h"
+// Every button that talks to the controller, the two workers' start buttons included: what it
+// says with no port open, and whether it takes the station address from its field.
+struct CommandGuard {
+    const char* name;
+    int button;
+    const char* portClosedText;
+    bool usesStationAddress;
+};
 
-// Every one of `buttons` refuses, and sends nothing, with no port open (saying
-// `portClosedText`), while monitoring or a search runs, and with a station address out of
-// range. Ends with the port open.
-inline void checkCommandGuards(ConsoleFixture& console, std::initializer_list<int> buttons,
-                               const QString& portClosedText = QStringLiteral("请先打开串口!!!"))
-{
-    for (int button : buttons) {
-        console.click(button);
-        QCOMPARE(console.takeMessage(), portClosedText);
-    }
-    console.openPort();
-    struct Busy {
-        int button;
-        const char* caption;  // while its worker has the port
-        const char* refusal;
-    };
-    for (const Busy& busy : {Busy{kt::ui::MonitorButton, "停止监测", "请先停止监测!!!"},
-                             Busy{kt::ui::SearchButton, "停止搜索", "请先停止搜索!!!"}}) {
-        QPushButton* busyButton = console.dialog->button(busy.button);
-        const QString idleCaption = busyButton->text();
-        busyButton->setText(QString::fromUtf8(busy.caption));
-        for (int button : buttons) {
-            console.click(button);
-            QCOMPARE(console.takeMessage(), QString::fromUtf8(busy.refusal));
-        }
-        busyButton->setText(idleCaption);
-    }
-    for (const char* refused : {"256", "-1"}) {
-        console.setText(kt::ui::StationAddressField, QString::fromLatin1(refused));
-        for (int button : buttons) {
-            console.click(button);
-            QCOMPARE(console.takeMessage(), QStringLiteral("地址范围是0~255，请重新输入!!!"));
-        }
-    }
-    QVERIFY(console.takeFrames().empty());
-}
+inline constexpr const char* kOpenPortFirst = "请先打开串口!!!";
+inline constexpr const char* kOpenPortFirstPlain = "请先打开串口";
+
+inline constexpr CommandGuard kCommandGuards[] = {
+    {"device baud rate", kt::ui::SetDeviceBaudRateButton, kOpenPortFirst, true},
+    {"device address", kt::ui::SetDeviceAddressButton, kOpenPortFirst, true},
+    {"write length A", kt::ui::WriteLengthAButton, kOpenPortFirst, true},
+    {"read length A", kt::ui::ReadLengthAButton, kOpenPortFirst, true},
+    {"write length B", kt::ui::WriteLengthBButton, kOpenPortFirst, true},
+    {"read length B", kt::ui::ReadLengthBButton, kOpenPortFirst, true},
+    {"read resistivity A", kt::ui::ReadResistivityAButton, kOpenPortFirst, true},
+    {"write resistivity A", kt::ui::WriteResistivityAButton, kOpenPortFirst, true},
+    {"read resistivity B", kt::ui::ReadResistivityBButton, kOpenPortFirst, true},
+    {"write resistivity B", kt::ui::WriteResistivityBButton, kOpenPortFirst, true},
+    {"read calibration A", kt::ui::ReadCalibrationAButton, kOpenPortFirst, true},
+    {"write calibration A", kt::ui::WriteCalibrationAButton, kOpenPortFirst, true},
+    {"read calibration B", kt::ui::ReadCalibrationBButton, kOpenPortFirst, true},
+    {"write calibration B", kt::ui::WriteCalibrationBButton, kOpenPortFirst, true},
+    {"read clock", kt::ui::ReadClockButton, kOpenPortFirst, true},
+    {"set clock", kt::ui::SetClockButton, kOpenPortFirst, true},
+    {"single poll", kt::ui::SinglePollButton, kOpenPortFirst, true},
+    {"log count", kt::ui::ReadLogCountButton, kOpenPortFirst, true},
+    {"clear log", kt::ui::ClearLogButton, kOpenPortFirst, true},
+    {"download log", kt::ui::ReadLogButton, kOpenPortFirst, true},
+    {"zero calibration A", kt::ui::ZeroCalibrationAButton, kOpenPortFirstPlain, true},
+    {"zero calibration B", kt::ui::ZeroCalibrationBButton, kOpenPortFirstPlain, true},
+    {"monitoring", kt::ui::MonitorButton, kOpenPortFirstPlain, true},
+    {"address search", kt::ui::SearchButton, kOpenPortFirstPlain, false},
+};

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <future>
 
-#include "command_guards.h"
 #include "event_log_support.h"
 
 using namespace kt::ui;
@@ -14,7 +13,6 @@ using kt::sim::Bytes;
 using kt::sim::ControllerDevice;
 using kt::sim::Fault;
 using kt::sim::FaultRule;
-using kt::sim::Function;
 using kt::sim::LogRecord;
 
 Q_DECLARE_METATYPE(kt::sim::Bytes)
@@ -55,90 +53,48 @@ class EventLogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void countShowsTheControllersNumber_data()
+    // The count fills its field; the clear, a write of one word that carries none (8 bytes,
+    // not 10), reports the controller's answer and leaves the field. Neither touches the table.
+    void countAndClear_data()
     {
-        QTest::addColumn<int>("reported");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("empty log") << 0 << "0";
-        QTest::newRow("two bytes") << 258 << "258";
-        QTest::newRow("unsigned") << 65535 << "65535";
-    }
-    void countShowsTheControllersNumber()
-    {
-        QFETCH(int, reported);
-        QFETCH(QString, shown);
-        ConsoleFixture console;
-        console.openPort();
-        holdNumberedRecords(console, reported);
-        showEarlierRows(*console.dialog);
-        console.click(ReadLogCountButton);
-        QCOMPARE(console.takeMessage(), QString());
-        QCOMPARE(console.text(LogCountField), shown);
-        QCOMPARE(console.takeFrames(), std::vector<Bytes>{kCountRequest});
-        QCOMPARE(tableRows(*console.dialog), kEarlierRows);
-    }
-
-    void clearReportsTheControllersAnswer_data()
-    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("held");
         QTest::addColumn<uint>("refusal");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("recordsLeft");
-        QTest::newRow("accepted") << 0u << "清除日志成功!!!" << 0;
-        QTest::newRow("refused low") << 0x0001u << "清除日志失败!!!" << 3;
-        QTest::newRow("refused high") << 0x0100u << "清除日志失败!!!" << 3;
+        const int count = ReadLogCountButton, clear = ClearLogButton;
+        QTest::newRow("count of an empty log") << count << 0 << 0u << "" << "0" << 0;
+        QTest::newRow("count of two bytes") << count << 258 << 0u << "" << "258" << 40;
+        QTest::newRow("count unsigned") << count << 65535 << 0u << "" << "65535" << 40;
+        QTest::newRow("clear accepted") << clear << 3 << 0u << "清除日志成功!!!" << "kept" << 0;
+        QTest::newRow("clear refused low") << clear << 3 << 0x0001u << "清除日志失败!!!" << "kept" << 3;
+        QTest::newRow("clear refused high") << clear << 3 << 0x0100u << "清除日志失败!!!" << "kept" << 3;
     }
-    void clearReportsTheControllersAnswer()
+    void countAndClear()
     {
+        QFETCH(int, button);
+        QFETCH(int, held);
         QFETCH(uint, refusal);
         QFETCH(QString, message);
+        QFETCH(QString, shown);
         QFETCH(int, recordsLeft);
         ConsoleFixture console;
         console.openPort();
-        holdNumberedRecords(console, 3);
+        holdNumberedRecords(console, held);
         console.simulator.withDevice([&](ControllerDevice& device) {
             device.refuseWrites(static_cast<std::uint16_t>(refusal), kCountRegister);
         });
-        console.setText(LogCountField, QStringLiteral("3"));
-        showEarlierRows(*console.dialog);
-        console.click(ClearLogButton);
-        QCOMPARE(console.takeMessage(), message);
-        // A write of one word that carries none: 8 bytes, not 10.
-        QCOMPARE(console.takeFrames(), std::vector<Bytes>{framed({0x01, 0x06, 0x40, 0x10, 0x00, 0x01})});
-        QCOMPARE(heldRecordCount(console), recordsLeft);
-        QCOMPARE(console.text(LogCountField), QStringLiteral("3"));
-        QCOMPARE(tableRows(*console.dialog), kEarlierRows);
-    }
-
-    void countAndClearFailuresChangeNothing_data()
-    {
-        QTest::addColumn<int>("button");
-        QTest::addColumn<Fault>("fault");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("count short") << int(ReadLogCountButton) << Fault::truncated(1) << "读数据错误";
-        QTest::newRow("count unanswered") << int(ReadLogCountButton) << Fault::noReply() << "读数据错误";
-        QTest::newRow("count checksum") << int(ReadLogCountButton) << Fault::badChecksum() << "校验出错!!!";
-        QTest::newRow("clear short") << int(ClearLogButton) << Fault::truncated(1) << "读数据错误";
-        QTest::newRow("clear checksum") << int(ClearLogButton) << Fault::badChecksum() << "校验出错!!!";
-    }
-    void countAndClearFailuresChangeNothing()
-    {
-        QFETCH(int, button);
-        QFETCH(Fault, fault);
-        QFETCH(QString, message);
-        ConsoleFixture console;
-        console.openPort();
-        holdNumberedRecords(console, 9);
         console.setText(LogCountField, QStringLiteral("kept"));
-        console.simulator.addFault(FaultRule(fault));
+        showEarlierRows(*console.dialog);
         console.click(button);
         QCOMPARE(console.takeMessage(), message);
-        QCOMPARE(console.text(LogCountField), QStringLiteral("kept"));
-    }
-
-    void everyButtonNeedsAnOpenPortAFreeLineAndAnAddress()
-    {
-        ConsoleFixture console;
-        checkCommandGuards(console, {ReadLogCountButton, ClearLogButton, ReadLogButton});
+        QCOMPARE(console.text(LogCountField), shown);
+        const Bytes request = button == ClearLogButton ? framed({0x01, 0x06, 0x40, 0x10, 0x00, 0x01})
+                                                       : kCountRequest;
+        QCOMPARE(console.takeFrames(), std::vector<Bytes>{request});
+        QCOMPARE(heldRecordCount(console), recordsLeft);
+        QCOMPARE(tableRows(*console.dialog), kEarlierRows);
     }
 
     // A download that ends without a message has read exactly the replies the controller sent,
@@ -245,51 +201,39 @@ private slots:
         QCOMPARE(fileBytes(path), line);
     }
 
-    void countFailureLeavesTheTable_data()
+    // A failed exchange leaves the count field, and the table and the export file keep what
+    // came before it: the earlier rows when the count fails, else block by block. The save
+    // failure message is not shown.
+    void failuresKeepWhatCameBefore_data()
     {
-        QTest::addColumn<Fault>("fault");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("short") << Fault::truncated(1) << "读数据错误";
-        QTest::newRow("unanswered") << Fault::noReply() << "读数据错误";
-        QTest::newRow("corrupt") << Fault::badChecksum() << "校验出错!!!";
-    }
-    void countFailureLeavesTheTable()
-    {
-        QFETCH(Fault, fault);
-        QFETCH(QString, message);
-        ConsoleFixture console;
-        console.openPort();
-        holdNumberedRecords(console, 3);
-        showEarlierRows(*console.dialog);
-        console.simulator.addFault(FaultRule(fault, 1, Function::ReadHolding, kCountRegister));
-        console.click(ReadLogButton);
-        QCOMPARE(console.takeMessage(), message);
-        QCOMPARE(console.takeFrames(), std::vector<Bytes>{kCountRequest});
-        QCOMPARE(tableRows(*console.dialog), kEarlierRows);
-    }
-
-    // Rows come and are saved block by block: what the failed block would have brought is
-    // missing, what came before it stays. The save failure message is not shown.
-    void blockFailureKeepsTheEarlierBlock_data()
-    {
+        QTest::addColumn<int>("button");
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("failingRegister");
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("rowsLeft");
+        QTest::addColumn<int>("rowsLeft");  // -1: the earlier rows
         QTest::addColumn<int>("requests");
-        QTest::newRow("empty log unanswered") << 0 << int(kFirstBlockRegister) << Fault::noReply() << "读数据错误" << 0 << 2;
-        QTest::newRow("single block short") << 1 << int(kFirstBlockRegister) << Fault::truncated(1) << "读数据错误" << 0 << 2;
-        QTest::newRow("full single block short") << 25 << int(kFirstBlockRegister) << Fault::truncated(1) << "读数据错误" << 0 << 2;
-        QTest::newRow("single block corrupt") << 3 << int(kFirstBlockRegister) << Fault::badChecksum() << "校验出错!!!" << 0 << 2;
-        QTest::newRow("block 1 short") << 30 << int(kFirstBlockRegister) << Fault::truncated(1) << "读数据错误" << 0 << 2;
-        QTest::newRow("block 1 corrupt") << 40 << int(kFirstBlockRegister) << Fault::badChecksum() << "校验出错!!!" << 0 << 2;
-        QTest::newRow("block 2 short") << 26 << int(kSecondBlockRegister) << Fault::truncated(1) << "读数据错误" << 25 << 3;
-        QTest::newRow("block 2 unanswered") << 40 << int(kSecondBlockRegister) << Fault::noReply() << "读数据错误" << 25 << 3;
-        QTest::newRow("block 2 corrupt") << 40 << int(kSecondBlockRegister) << Fault::badChecksum() << "校验出错!!!" << 25 << 3;
+        const int count = kCountRegister, first = kFirstBlockRegister, second = kSecondBlockRegister;
+        const int countButton = ReadLogCountButton, clear = ClearLogButton, download = ReadLogButton;
+        QTest::newRow("count short") << countButton << 9 << count << Fault::truncated(1) << "读数据错误" << -1 << 1;
+        QTest::newRow("count checksum") << countButton << 9 << count << Fault::badChecksum() << "校验出错!!!" << -1 << 1;
+        QTest::newRow("clear short") << clear << 9 << count << Fault::truncated(1) << "读数据错误" << -1 << 1;
+        QTest::newRow("clear checksum") << clear << 9 << count << Fault::badChecksum() << "校验出错!!!" << -1 << 1;
+        QTest::newRow("download count short") << download << 3 << count << Fault::truncated(1) << "读数据错误" << -1 << 1;
+        QTest::newRow("download count corrupt") << download << 3 << count << Fault::badChecksum() << "校验出错!!!" << -1 << 1;
+        QTest::newRow("empty log unanswered") << download << 0 << first << Fault::noReply() << "读数据错误" << 0 << 2;
+        QTest::newRow("single block short") << download << 1 << first << Fault::truncated(1) << "读数据错误" << 0 << 2;
+        QTest::newRow("full single block short") << download << 25 << first << Fault::truncated(1) << "读数据错误" << 0 << 2;
+        QTest::newRow("single block corrupt") << download << 3 << first << Fault::badChecksum() << "校验出错!!!" << 0 << 2;
+        QTest::newRow("block 1 short") << download << 30 << first << Fault::truncated(1) << "读数据错误" << 0 << 2;
+        QTest::newRow("block 1 corrupt") << download << 40 << first << Fault::badChecksum() << "校验出错!!!" << 0 << 2;
+        QTest::newRow("block 2 short") << download << 26 << second << Fault::truncated(1) << "读数据错误" << 25 << 3;
+        QTest::newRow("block 2 unanswered") << download << 40 << second << Fault::noReply() << "读数据错误" << 25 << 3;
+        QTest::newRow("block 2 corrupt") << download << 40 << second << Fault::badChecksum() << "校验出错!!!" << 25 << 3;
     }
-    void blockFailureKeepsTheEarlierBlock()
+    void failuresKeepWhatCameBefore()
     {
+        QFETCH(int, button);
         QFETCH(int, count);
         QFETCH(int, failingRegister);
         QFETCH(Fault, fault);
@@ -302,17 +246,21 @@ private slots:
         const QString path = folder.filePath(QStringLiteral("events.txt"));
         chooseExportFile(console, path);
         holdNumberedRecords(console, count);
+        console.setText(LogCountField, QStringLiteral("kept"));
         showEarlierRows(*console.dialog);
-        console.simulator.addFault(FaultRule(fault, 1, Function::ReadHolding,
+        console.simulator.addFault(FaultRule(fault, 1, std::nullopt,
                                              static_cast<std::uint16_t>(failingRegister)));
-        console.click(ReadLogButton);
+        console.click(button);
         QCOMPARE(console.takeMessage(), message);
         QCOMPARE(console.takeFrames().size(), std::size_t(requests));
-        QList<QStringList> rows;
+        QCOMPARE(console.text(LogCountField), QStringLiteral("kept"));
+        QList<QStringList> rows = kEarlierRows;
+        if (rowsLeft >= 0)
+            rows.clear();
         for (int k = 0; k < rowsLeft; ++k)
             rows << numberedRow(k);
         QCOMPARE(tableRows(*console.dialog), rows);
-        QCOMPARE(fileBytes(path).count("\r\n"), rowsLeft);
+        QCOMPARE(fileBytes(path).count("\r\n"), qMax(rowsLeft, 0));
     }
 };
 

@@ -1,18 +1,14 @@
 // The port button: opening the selected port at the selected speed, the failure paths, and
-// closing, with the caption and the lamp telling the state.
+// closing, with the caption and the lamp telling the state; and what every command needs of
+// the port and the station address before it sends anything.
 #include <QComboBox>
 #include <QTest>
 
+#include "command_guards.h"
 #include "console_fixture.h"
 #include "serial/serial_port.h"
 
 using namespace kt::ui;
-
-namespace {
-
-const QString kOpenFailure = QStringLiteral("打开串口失败,没有发现此串口或此串口被占用!!!");
-
-}  // namespace
 
 class PortControlTest : public QObject {
     Q_OBJECT
@@ -25,92 +21,85 @@ private slots:
         QVERIFY(lampShows(*console.dialog, PortLamp, images.portClosedIcon));
         for (int round = 0; round < 3; ++round) {
             console.openPort();
-            QVERIFY(console.dialog->isPortOpen());
             QVERIFY(lampShows(*console.dialog, PortLamp, images.portOpenIcon));
+            QVERIFY(!kt::serial::openSerialPort(1, 9600));
 
             console.click(PortButton);
             QVERIFY(!console.dialog->isPortOpen());
             QCOMPARE(console.dialog->button(PortButton)->text(), QStringLiteral("打开串口"));
             QVERIFY(lampShows(*console.dialog, PortLamp, images.portClosedIcon));
             QCOMPARE(console.takeMessage(), QString());
+            QVERIFY(kt::serial::openSerialPort(1, 9600) != nullptr);
         }
         // Opening and closing only concern the local port: nothing goes to the controller.
         QVERIFY(console.takeFrames().empty());
-    }
-
-    void closedPortIsFreeForOthers()
-    {
-        ConsoleFixture console;
-        console.openPort();
-        QVERIFY(!kt::serial::openSerialPort(1, 9600));
-        console.click(PortButton);
-        QVERIFY(kt::serial::openSerialPort(1, 9600) != nullptr);
     }
 
     void failedOpenLeavesThePortClosed_data()
     {
         QTest::addColumn<QString>("portText");
         QTest::addColumn<QString>("rateText");
-        QTest::newRow("no such device") << "COM2" << "9600";
-        QTest::newRow("typed port name") << "COM1 " << "9600";
-        QTest::newRow("typed speed") << "COM1" << "1200";
+        QTest::addColumn<bool>("heldElsewhere");
+        QTest::newRow("no such device") << "COM2" << "9600" << false;
+        QTest::newRow("typed port name") << "COM1 " << "9600" << false;
+        QTest::newRow("typed speed") << "COM1" << "1200" << false;
+        QTest::newRow("held by another program") << "COM1" << "9600" << true;
     }
     void failedOpenLeavesThePortClosed()
     {
         QFETCH(QString, portText);
         QFETCH(QString, rateText);
+        QFETCH(bool, heldElsewhere);
         ConsoleFixture console;
         qputenv("KT5270_COM2", "/nonexistent/tty-for-test");
-        QComboBox* ports = console.dialog->dropDown(PortNumberList);
-        QComboBox* rates = console.dialog->dropDown(PortBaudRateList);
+        const auto other = heldElsewhere ? kt::serial::openSerialPort(1, 9600) : nullptr;
         // Picking an item selects it; typing text that is no item leaves none selected.
-        const int portItem = ports->findText(portText);
-        if (portItem >= 0)
-            ports->setCurrentIndex(portItem);
-        else
-            ports->setEditText(portText);
-        const int rateItem = rates->findText(rateText);
-        if (rateItem >= 0)
-            rates->setCurrentIndex(rateItem);
-        else
-            rates->setEditText(rateText);
-
+        for (auto [list, text] : {std::pair{console.dialog->dropDown(PortNumberList), portText},
+                                  std::pair{console.dialog->dropDown(PortBaudRateList), rateText}}) {
+            if (const int item = list->findText(text); item >= 0)
+                list->setCurrentIndex(item);
+            else
+                list->setEditText(text);
+        }
         for (int attempt = 0; attempt < 2; ++attempt) {
             console.click(PortButton);
-            QCOMPARE(console.takeMessage(), kOpenFailure);
+            QCOMPARE(console.takeMessage(),
+                     QStringLiteral("打开串口失败,没有发现此串口或此串口被占用!!!"));
             QVERIFY(!console.dialog->isPortOpen());
             QCOMPARE(console.dialog->button(PortButton)->text(), QStringLiteral("打开串口"));
             QVERIFY(lampShows(*console.dialog, PortLamp, LampImages::create().portClosedIcon));
         }
-        QCOMPARE(ports->currentText(), portText);
-        QCOMPARE(rates->currentText(), rateText);
+        QCOMPARE(console.dialog->dropDown(PortNumberList)->currentText(), portText);
+        QCOMPARE(console.dialog->dropDown(PortBaudRateList)->currentText(), rateText);
         qunsetenv("KT5270_COM2");
     }
 
-    void portHeldByAnotherProgramFails()
+    // Refused without a word on the line: with no port open, and with a station address out
+    // of range. A running worker's refusals are checked with the workers.
+    void everyCommandNeedsAnOpenPortAndAStationAddress_data()
     {
-        ConsoleFixture console;
-        const auto other = kt::serial::openSerialPort(1, 9600);
-        QVERIFY(other != nullptr);
-        console.click(PortButton);
-        QCOMPARE(console.takeMessage(), kOpenFailure);
-        QVERIFY(!console.dialog->isPortOpen());
+        QTest::addColumn<int>("guard");
+        for (const CommandGuard& guard : kCommandGuards)
+            QTest::newRow(guard.name) << int(&guard - kCommandGuards);
     }
-
-    void closeIsRefusedWhileMonitoring()
+    void everyCommandNeedsAnOpenPortAndAStationAddress()
     {
+        QFETCH(int, guard);
+        const CommandGuard& command = kCommandGuards[guard];
         ConsoleFixture console;
+        console.click(command.button);
+        QCOMPARE(console.takeMessage(), QString::fromUtf8(command.portClosedText));
         console.openPort();
-        console.click(MonitorButton);
-        console.click(PortButton);
-        QCOMPARE(console.takeMessage(), QStringLiteral("请先停止监测!!!"));
-        QVERIFY(console.dialog->isPortOpen());
-        QCOMPARE(console.dialog->button(PortButton)->text(), QStringLiteral("关闭串口"));
-
-        // Once the stopped worker has ended, the next click closes the port.
-        console.click(MonitorButton);
-        QTRY_VERIFY_WITH_TIMEOUT((console.click(PortButton), !console.dialog->isPortOpen()), 10000);
-        QCOMPARE(console.dialog->button(PortButton)->text(), QStringLiteral("打开串口"));
+        for (const char* refused : {"256", "-1"}) {
+            if (!command.usesStationAddress)
+                break;
+            console.setText(StationAddressField, QString::fromLatin1(refused));
+            console.click(command.button);
+            QCOMPARE(console.takeMessage(), QStringLiteral("地址范围是0~255，请重新输入!!!"));
+        }
+        QTest::qWait(100);
+        QVERIFY(console.takeFrames().empty());
+        QCOMPARE(console.dialog->button(MonitorButton)->text(), QStringLiteral("开始监测"));
     }
 };
 

@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include "command_guards.h"
 #include "console_fixture.h"
 
 using namespace kt::ui;
@@ -87,50 +86,38 @@ private slots:
         QCOMPARE(console.takeFrames().size(), std::size_t(2));
     }
 
-    void failedReplies_data()
+    void repliesThatFailOrCome_data()
     {
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("atLeastMs");
-        QTest::newRow("no reply") << Fault::noReply() << kNoData << 900;
-        QTest::newRow("one byte short") << Fault::truncated(1) << kNoData << 0;
-        QTest::newRow("bad checksum") << Fault::badChecksum() << kBadChecksum << 0;
+        QTest::addColumn<Bytes>("queued");  // stale input, which this command does not drain
+        QTest::newRow("no reply") << Fault::noReply() << kNoData << 900 << Bytes{};
+        QTest::newRow("one byte short") << Fault::truncated(1) << kNoData << 0 << Bytes{};
+        QTest::newRow("bad checksum") << Fault::badChecksum() << kBadChecksum << 0 << Bytes{};
+        QTest::newRow("stale byte queued") << Fault{} << kBadChecksum << 0 << Bytes{0x01};
         // Later than a standard command would wait, within this command's second.
         QTest::newRow("late reply") << Fault::delayed(std::chrono::milliseconds(700)) << kSucceeded
-                                    << 650;
+                                    << 650 << Bytes{};
     }
-    void failedReplies()
+    void repliesThatFailOrCome()
     {
         QFETCH(Fault, fault);
         QFETCH(QString, message);
         QFETCH(int, atLeastMs);
+        QFETCH(Bytes, queued);
         ConsoleFixture console;
         console.openPort();
         console.simulator.addFault(FaultRule(fault));
+        console.simulator.injectBytes(queued);
+        QTest::qWait(20);
         QElapsedTimer timer;
         timer.start();
         console.click(ZeroCalibrationAButton);
         const qint64 elapsed = timer.elapsed();
         QCOMPARE(console.takeMessage(), message);
         QVERIFY2(elapsed >= atLeastMs && elapsed < 3000, qPrintable(QString::number(elapsed)));
-    }
-
-    void staleInputIsNotDrained()
-    {
-        ConsoleFixture console;
-        console.openPort();
-        console.simulator.injectBytes({0x01});
-        QTest::qWait(20);
-        console.click(ZeroCalibrationAButton);
-        QCOMPARE(console.takeMessage(), kBadChecksum);
         QCOMPARE(console.takeFrames().size(), std::size_t(1));
-    }
-
-    void needsAnOpenFreePortAndAStationAddress()
-    {
-        ConsoleFixture console;
-        checkCommandGuards(console, {ZeroCalibrationAButton, ZeroCalibrationBButton},
-                           QStringLiteral("请先打开串口"));
     }
 };
 

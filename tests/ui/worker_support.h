@@ -4,39 +4,21 @@
 #include <QLabel>
 #include <QTest>
 
+#include "command_guards.h"
 #include "console_fixture.h"
 #include "serial/serial_port.h"
 
 // For the tests of the two background workers: the port's other users, waiting for a stopped
 // worker to end, and closing the window under a running worker.
 
-// Every button that talks to the controller, the two workers' start buttons included.
-inline constexpr int kPortUsingButtons[] = {
-    kt::ui::SetDeviceBaudRateButton, kt::ui::SetDeviceAddressButton,
-    kt::ui::WriteLengthAButton,      kt::ui::ReadLengthAButton,
-    kt::ui::WriteLengthBButton,      kt::ui::ReadLengthBButton,
-    kt::ui::ReadResistivityAButton,  kt::ui::WriteResistivityAButton,
-    kt::ui::ReadResistivityBButton,  kt::ui::WriteResistivityBButton,
-    kt::ui::ReadCalibrationAButton,  kt::ui::WriteCalibrationAButton,
-    kt::ui::ReadCalibrationBButton,  kt::ui::WriteCalibrationBButton,
-    kt::ui::ReadClockButton,         kt::ui::SetClockButton,
-    kt::ui::SinglePollButton,        kt::ui::ReadLogCountButton,
-    kt::ui::ClearLogButton,          kt::ui::ReadLogButton,
-    kt::ui::ZeroCalibrationAButton,  kt::ui::ZeroCalibrationBButton,
-};
-
-// Every port-using button except `except` (the running worker's own), and the port close,
-// refuse with `reason`.
+// Every command, the other worker's start button and the port close refuse with `reason`
+// while the worker started by `except` has the port.
 inline void checkPortRefused(ConsoleFixture& console, const QString& reason, int except)
 {
-    for (int id : kPortUsingButtons) {
-        console.click(id);
-        QCOMPARE(console.takeMessage(), reason);
-    }
-    for (int id : {int(kt::ui::MonitorButton), int(kt::ui::SearchButton)}) {
-        if (id == except)
+    for (const CommandGuard& guard : kCommandGuards) {
+        if (guard.button == except)
             continue;
-        console.click(id);
+        console.click(guard.button);
         QCOMPARE(console.takeMessage(), reason);
     }
     console.click(kt::ui::PortButton);
