@@ -10,6 +10,7 @@
 #include "device/frames.h"
 #include "device/log_count.h"
 #include "device/log_download.h"
+#include "ui/device_text.h"
 #include "ui/log_export.h"
 #include "ui/main_dialog.h"
 
@@ -96,8 +97,7 @@ bool MainDialog::showLogRow(const device::LogRow& row)
     table->insertRow(position);
     int column = 0;
     for (std::string_view text : row.inColumnOrder()) {
-        const auto cell = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        table->setItem(position, column++, new QTableWidgetItem(cell));
+        table->setItem(position, column++, new QTableWidgetItem(fromDeviceText(text)));
     }
     // Each row tries the file afresh, so one failed line does not cost the rest.
     return logExportPath_.isEmpty() || appendExportLine(logExportPath_, row);

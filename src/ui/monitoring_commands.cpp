@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "device/text_entry.h"
+#include "ui/device_text.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
 
@@ -32,11 +33,6 @@ struct DisplayedRecord {
 };
 constexpr DisplayedRecord kDisplayedRecords[] = {{Channel::A, &MonitorShared::channelA},
                                                  {Channel::B, &MonitorShared::channelB}};
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -104,8 +100,9 @@ void MainDialog::pollChannelsOnce()
                                        device::kChannelReadReplyLength);
         if (!distance)
             return;
+        const std::uint16_t leakDistance = device::leakDistance(*distance);
         edit(widgetsOf(channel).leakField)
-            ->setText(fromUtf8(device::polledLeakDistanceText(device::leakDistance(*distance))));
+            ->setText(fromDeviceText(device::polledLeakDistanceText(leakDistance)));
     }
 }
 
@@ -129,7 +126,7 @@ void MainDialog::showLeakDistances()
         const device::ChannelState& state = monitorShared_.*record;
         if (device::channelStatus(state.status) == ChannelStatus::Leak)
             edit(widgetsOf(channel).leakField)
-                ->setText(fromUtf8(device::monitoredLeakDistanceText(state.leakDistance)));
+                ->setText(fromDeviceText(device::monitoredLeakDistanceText(state.leakDistance)));
     }
 }
 
@@ -137,7 +134,7 @@ void MainDialog::showLeakDistances()
 void MainDialog::showChannelStatus(Channel channel, ChannelStatus status)
 {
     const ChannelWidgets widgets = widgetsOf(channel);
-    label(widgets.stateText)->setText(fromUtf8(device::channelStatusText(status)));
+    label(widgets.stateText)->setText(fromDeviceText(device::channelStatusText(status)));
     switch (status) {
     case ChannelStatus::Normal: setLamp(widgets.lamp, images_.normalIcon); break;
     case ChannelStatus::Leak: setLamp(widgets.lamp, images_.leakIcon); break;
