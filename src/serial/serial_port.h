@@ -30,9 +30,6 @@ protected:
     SerialPort() = default;
 };
 
-// The line speeds the console offers.
-bool isSupportedBaudRate(int baudRate);
-
 // Opens port COM<portNumber> exclusively at `baudRate` and purges both queues.
 // Returns null when the port does not exist, is in use, or cannot take the settings.
 std::unique_ptr<SerialPort> openSerialPort(int portNumber, int baudRate);

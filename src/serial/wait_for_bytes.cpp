@@ -5,16 +5,6 @@
 
 namespace kt::serial {
 
-bool isSupportedBaudRate(int baudRate)
-{
-    switch (baudRate) {
-    case 2400: case 4800: case 9600: case 19200: case 38400:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::uint32_t waitForBytes(SerialPort& port, std::uint16_t wanted, std::uint32_t limitMs)
 {
     using Clock = std::chrono::steady_clock;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "serial/line_speeds.h"
 #include "ui/lamp_images.h"
 #include "ui/port_number_combo_box.h"
 
@@ -34,8 +35,8 @@ QLineEdit* createEdit(const ControlDescription& description, QWidget* parent)
 QComboBox* createRateList(QWidget* parent)
 {
     auto* list = new QComboBox(parent);
-    list->addItems({QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
-                    QStringLiteral("19200"), QStringLiteral("38400")});
+    for (const int speed : serial::kLineSpeeds)
+        list->addItem(QString::number(speed));
     return list;
 }
 

@@ -2,13 +2,12 @@
 #include <QPushButton>
 #include <array>
 
+#include "serial/line_speeds.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
 
 namespace kt::ui {
 namespace {
-
-constexpr std::array<int, 5> kLineSpeeds{2400, 4800, 9600, 19200, 38400};
 
 // The index of the item the operator picked; -1 once they have typed their own text, since
 // then no item is selected.
@@ -26,7 +25,7 @@ void MainDialog::openClosePort()
     if (portButton->text() == text::kOpenPort) {
         const int portNumber = selectedItem(*dropDown(PortNumberList)) + 1;
         const int rateIndex = selectedItem(*dropDown(PortBaudRateList));
-        const int lineSpeed = rateIndex >= 0 ? kLineSpeeds[static_cast<std::size_t>(rateIndex)] : 0;
+        const int lineSpeed = rateIndex >= 0 ? serial::kLineSpeeds[static_cast<std::size_t>(rateIndex)] : 0;
         port_ = serial::openSerialPort(portNumber, lineSpeed);
         if (!port_) {
             showMessage(u"打开串口失败,没有发现此串口或此串口被占用!!!");

@@ -1,5 +1,7 @@
 #include "serial/serial_port.h"
 
+#include "serial/line_speeds.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>

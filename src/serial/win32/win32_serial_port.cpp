@@ -1,5 +1,7 @@
 #include "serial/serial_port.h"
 
+#include "serial/line_speeds.h"
+
 #include <string>
 
 #define WIN32_LEAN_AND_MEAN
