@@ -22,28 +22,38 @@ std::vector<std::uint8_t> frameRequest(std::uint8_t stationAddress,
 
 namespace {
 
-std::size_t discard(SerialPort& port, std::uint32_t queued)
+std::size_t discard(SerialPort& port, std::uint32_t queued, TrafficObserver* observer)
 {
     if (queued == 0)
         return 0;
     std::array<std::uint8_t, kReceiveBufferSize> scratch{};
     const std::size_t count = std::min<std::size_t>(queued, scratch.size());
-    return port.read(std::span(scratch.data(), count));
+    const std::size_t read = port.read(std::span(scratch.data(), count));
+    if (observer && read > 0)
+        observer->discarded(std::span(scratch.data(), read));
+    return read;
 }
 
 }  // namespace
 
-std::size_t drainInput(SerialPort& port)
+std::size_t drainInput(SerialPort& port, TrafficObserver* observer)
 {
-    return discard(port, waitForBytes(port, kReceiveBufferSize, kDrainWaitMs));
+    return discard(port, waitForBytes(port, kReceiveBufferSize, kDrainWaitMs), observer);
 }
 
-std::size_t discardQueuedInput(SerialPort& port)
+std::size_t discardQueuedInput(SerialPort& port, TrafficObserver* observer)
 {
-    return discard(port, port.queuedInputCount());
+    return discard(port, port.queuedInputCount(), observer);
 }
 
-Reply receiveReply(SerialPort& port, std::size_t replyLength)
+void sendFrame(SerialPort& port, std::span<const std::uint8_t> frame, TrafficObserver* observer)
+{
+    if (observer)
+        observer->sent(frame);
+    port.write(frame);
+}
+
+Reply receiveReply(SerialPort& port, std::size_t replyLength, TrafficObserver* observer)
 {
     replyLength = std::min(replyLength, kReceiveBufferSize);
     Reply reply;
@@ -55,16 +65,21 @@ Reply receiveReply(SerialPort& port, std::size_t replyLength)
         reply.status = ReplyStatus::BadChecksum;
     else
         reply.status = ReplyStatus::Accepted;
+    if (observer)
+        observer->received(reply, replyLength);
     return reply;
 }
 
 Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
-               std::uint32_t waitMs)
+               std::uint32_t waitMs, TrafficObserver* observer,
+               const std::function<void()>& beforeRead)
 {
     replyLength = std::min(replyLength, kReceiveBufferSize);
-    port.write(frame);
+    sendFrame(port, frame, observer);
     waitForBytes(port, static_cast<std::uint16_t>(replyLength), waitMs);
-    return receiveReply(port, replyLength);
+    if (beforeRead)
+        beforeRead();
+    return receiveReply(port, replyLength, observer);
 }
 
 }  // namespace kt::serial

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <variant>
+
+#include "device/command.h"
+#include "serial/exchange.h"
+#include "serial/serial_port.h"
+
+// Runs the controller's commands over a serial port: the one place where a request meets its
+// reply length, its wait and its decoder.
+namespace kt::link {
+
+// Why a command has no value.
+enum class Failure {
+    ShortReply,   // fewer bytes than the reply length arrived, none at all included
+    BadChecksum,  // the reply had its full length but its checksum failed
+};
+
+// A command's decoded value, or why there is none.
+template <typename Value>
+class Result {
+public:
+    Result(Value value) : outcome_(std::move(value)) {}  // NOLINT: implicit by design
+    Result(Failure failure) : outcome_(failure) {}       // NOLINT: implicit by design
+
+    bool ok() const { return std::holds_alternative<Value>(outcome_); }
+    explicit operator bool() const { return ok(); }
+    const Value& operator*() const { return std::get<Value>(outcome_); }
+    const Value* operator->() const { return &std::get<Value>(outcome_); }
+    Failure failure() const { return std::get<Failure>(outcome_); }
+
+private:
+    std::variant<Value, Failure> outcome_;
+};
+
+// What happens to input that is already waiting when a command starts.
+enum class StaleInput {
+    Drain,    // wait the drain time for it, and throw it away
+    Discard,  // throw away what is queued, without waiting
+    Keep,     // leave it: the caller has dealt with it
+};
+
+struct Steps {
+    StaleInput staleInput = StaleInput::Drain;
+    // Runs between the reply wait and the read of the reply (the monitoring's period).
+    std::function<void()> beforeRead;
+};
+
+// A serial port and, optionally, who watches its traffic.
+class Link {
+public:
+    explicit Link(serial::SerialPort& port, serial::TrafficObserver* observer = nullptr)
+        : port_(port), observer_(observer)
+    {
+    }
+
+    // Waits the drain time for stale input and throws it away.
+    void drain();
+
+    // Sends `command` to `station` and returns its decoded reply.
+    template <typename Value>
+    Result<Value> run(std::uint8_t station, const device::Command<Value>& command,
+                      const Steps& steps = {})
+    {
+        const std::optional<Failure> failure =
+            exchange(station, command.request, command.replyLength, command.replyWaitMs, steps);
+        if (failure)
+            return *failure;
+        return command.decode(reply_);
+    }
+
+private:
+    // Leaves an accepted reply in reply_.
+    std::optional<Failure> exchange(std::uint8_t station, const device::Bytes& request,
+                                    std::size_t replyLength, std::uint32_t waitMs,
+                                    const Steps& steps);
+
+    serial::SerialPort& port_;
+    serial::TrafficObserver* observer_;
+    device::Bytes reply_;
+};
+
+}  // namespace kt::link
