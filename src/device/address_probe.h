@@ -1,9 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
-#include "device/bytes.h"
 #include "device/log_count.h"
 
 // Finding a controller's unknown bus address: every address from 0 to 255 in turn is asked
@@ -14,11 +12,15 @@ namespace kt::device {
 inline constexpr int kFirstProbedAddress = 0;
 inline constexpr int kLastProbedAddress = 255;
 
-inline Bytes addressProbeRequest() { return logCountRequest(); }
-inline constexpr std::size_t kAddressProbeReplyLength = kLogCountReplyLength;
-
 // Short: a scan of all 256 addresses, each probe also waiting out the 7-byte read's 40 ms
 // limit, takes about 36 s.
 inline constexpr std::uint32_t kAddressProbeReplyWaitMs = 100;
+
+inline Command<std::uint16_t> addressProbe()
+{
+    Command<std::uint16_t> probe = logCountRead();
+    probe.replyWaitMs = kAddressProbeReplyWaitMs;
+    return probe;
+}
 
 }  // namespace kt::device

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "device/frames.h"
+
 namespace kt::device {
 namespace {
 
@@ -10,14 +12,15 @@ constexpr std::uint16_t kBusAddressRegister = 0x8001;
 
 }  // namespace
 
-Bytes deviceBaudRateWriteRequest(std::uint16_t baudRate)
+Command<bool> deviceBaudRateWrite(std::uint16_t baudRate)
 {
-    return writeRequest(kBaudRateRegister, std::array<std::uint16_t, 1>{baudRate});
+    return writeCommand(writeRequest(kBaudRateRegister, std::array<std::uint16_t, 1>{baudRate}));
 }
 
-Bytes deviceAddressWriteRequest(std::uint8_t newAddress)
+Command<bool> deviceAddressWrite(std::uint8_t newAddress)
 {
-    return writeRequest(kBusAddressRegister, std::array<std::uint16_t, 1>{newAddress});
+    return writeCommand(
+        writeRequest(kBusAddressRegister, std::array<std::uint16_t, 1>{newAddress}));
 }
 
 }  // namespace kt::device

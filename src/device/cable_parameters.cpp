@@ -1,6 +1,6 @@
 #include "device/cable_parameters.h"
 
-#include <array>
+#include <algorithm>
 #include <cmath>
 
 #include "device/frames.h"
@@ -15,45 +15,7 @@ constexpr std::uint16_t wordCount(CableValueKind kind)
     return kind == CableValueKind::Length ? 2 : 1;
 }
 
-}  // namespace
-
-CableRegister cableRegister(CableSetting setting)
-{
-    switch (setting) {
-    case CableSetting::LengthA: return {0x6001, CableValueKind::Length};
-    case CableSetting::LengthB: return {0x6002, CableValueKind::Length};
-    case CableSetting::ResistivityA: return {0x6004, CableValueKind::Word};
-    case CableSetting::ResistivityB: return {0x6006, CableValueKind::Word};
-    case CableSetting::CalibrationA: return {0x6008, CableValueKind::Word};
-    case CableSetting::CalibrationB: return {0x6009, CableValueKind::Word};
-    }
-    return {0, CableValueKind::Word};
-}
-
-Bytes cableReadRequest(CableSetting setting)
-{
-    const CableRegister reg = cableRegister(setting);
-    return readRequest(Function::ReadHoldingRegisters, reg.number, wordCount(reg.kind));
-}
-
-std::size_t cableReadReplyLength(CableSetting setting)
-{
-    return readReplyLength(wordCount(cableRegister(setting).kind));
-}
-
-std::optional<std::string> cableValueText(CableSetting setting, std::span<const std::uint8_t> reply)
-{
-    if (cableRegister(setting).kind == CableValueKind::Word)
-        return std::to_string(wordAt(reply, kReplyDataOffset));
-
-    const std::uint32_t raw = (std::uint32_t{wordAt(reply, kReplyDataOffset)} << 16)
-        | wordAt(reply, kReplyDataOffset + 2);
-    if (raw == 0xFFFFFFFFU)
-        return std::nullopt;
-    return formatHundredths(static_cast<std::int32_t>(raw));
-}
-
-std::optional<std::int32_t> parseLengthEntry(std::string_view text)
+std::optional<std::int32_t> parseLength(std::string_view text)
 {
     const double hundredths = std::trunc(parseDecimal(text) * 100.0);
     // The bounds are exact in double precision, so the comparison decides the conversion.
@@ -62,18 +24,65 @@ std::optional<std::int32_t> parseLengthEntry(std::string_view text)
     return static_cast<std::int32_t>(hundredths);
 }
 
-Bytes cableLengthWriteRequest(CableSetting setting, std::int32_t hundredths)
+}  // namespace
+
+const CableParameter& cableParameter(CableSetting setting)
 {
-    const auto raw = static_cast<std::uint32_t>(hundredths);
-    const std::array<std::uint16_t, 2> words{static_cast<std::uint16_t>(raw >> 16),
-                                             static_cast<std::uint16_t>(raw & 0xFFFF)};
-    return writeRequest(cableRegister(setting).number, words);
+    return *std::ranges::find(kCableParameters, setting, &CableParameter::setting);
 }
 
-Bytes cableWordWriteRequest(CableSetting setting, std::uint16_t value)
+Command<std::optional<std::int32_t>> cableRead(CableSetting setting)
 {
-    const std::array<std::uint16_t, 1> words{value};
-    return writeRequest(cableRegister(setting).number, words);
+    const CableParameter& parameter = cableParameter(setting);
+    const CableValueKind kind = parameter.kind;
+    return {.request = readRequest(Function::ReadHoldingRegisters, parameter.registerNumber,
+                                   wordCount(kind)),
+            .replyLength = readReplyLength(wordCount(kind)),
+            .decode = [kind](std::span<const std::uint8_t> reply) -> std::optional<std::int32_t> {
+                if (kind == CableValueKind::Word)
+                    return wordAt(reply, kReplyDataOffset);
+                const std::uint32_t raw = (std::uint32_t{wordAt(reply, kReplyDataOffset)} << 16)
+                    | wordAt(reply, kReplyDataOffset + 2);
+                if (raw == 0xFFFFFFFFU)
+                    return std::nullopt;
+                return static_cast<std::int32_t>(raw);
+            }};
+}
+
+Command<bool> cableWrite(CableSetting setting, std::int32_t value)
+{
+    const CableParameter& parameter = cableParameter(setting);
+    const auto raw = static_cast<std::uint32_t>(value);
+    if (parameter.kind == CableValueKind::Word) {
+        const std::array<std::uint16_t, 1> words{static_cast<std::uint16_t>(raw)};
+        return writeCommand(writeRequest(parameter.registerNumber, words));
+    }
+    const std::array<std::uint16_t, 2> words{static_cast<std::uint16_t>(raw >> 16),
+                                             static_cast<std::uint16_t>(raw & 0xFFFF)};
+    return writeCommand(writeRequest(parameter.registerNumber, words));
+}
+
+std::string cableValueText(CableSetting setting, std::int32_t value)
+{
+    if (cableParameter(setting).kind == CableValueKind::Word)
+        return std::to_string(value);
+    return formatHundredths(value);
+}
+
+CableEntry parseCableEntry(CableSetting setting, std::string_view text)
+{
+    const CableParameter& parameter = cableParameter(setting);
+    if (parameter.kind == CableValueKind::Word) {
+        if (const auto word = parseWordEntry(text))
+            return {.value = *word};
+        return {.refusal = kWordRangeText};
+    }
+    const auto hundredths = parseLength(text);
+    if (!hundredths)
+        return {.refusal = kLengthRangeText};
+    if (parameter.refusesZero && *hundredths == 0)
+        return {.refusal = kMissingLengthText};
+    return {.value = *hundredths};
 }
 
 }  // namespace kt::device

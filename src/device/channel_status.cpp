@@ -1,5 +1,6 @@
 #include "device/channel_status.h"
 
+#include "device/frames.h"
 #include "device/value_format.h"
 
 namespace kt::device {
@@ -11,27 +12,20 @@ constexpr std::uint16_t kLeakDistanceBRegister = 0x4004;
 
 }  // namespace
 
-Bytes statusWordRequest()
+Command<ChannelCodes> statusWordRead()
 {
-    return readRequest(Function::ReadInputRegisters, kStatusWordRegister, 1);
+    return {.request = readRequest(Function::ReadInputRegisters, kStatusWordRegister, 1),
+            .replyLength = readReplyLength(1),
+            .decode = [](std::span<const std::uint8_t> reply) {
+                return ChannelCodes{.channelA = reply[kReplyDataOffset + 1],
+                                    .channelB = reply[kReplyDataOffset]};
+            }};
 }
 
-Bytes leakDistanceRequest(Channel channel)
+Command<std::uint16_t> leakDistanceRead(Channel channel)
 {
-    const std::uint16_t reg =
-        channel == Channel::A ? kLeakDistanceARegister : kLeakDistanceBRegister;
-    return readRequest(Function::ReadInputRegisters, reg, 1);
-}
-
-ChannelCodes channelCodes(std::span<const std::uint8_t> statusWordReply)
-{
-    return {.channelA = statusWordReply[kReplyDataOffset + 1],
-            .channelB = statusWordReply[kReplyDataOffset]};
-}
-
-std::uint16_t leakDistance(std::span<const std::uint8_t> leakDistanceReply)
-{
-    return wordAt(leakDistanceReply, kReplyDataOffset);
+    return wordRead(Function::ReadInputRegisters,
+                    channel == Channel::A ? kLeakDistanceARegister : kLeakDistanceBRegister);
 }
 
 std::optional<ChannelStatus> channelStatus(std::uint8_t code)

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <cstddef>
+#include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
-#include "device/bytes.h"
 #include "device/channel.h"
-#include "device/frames.h"
+#include "device/command.h"
 
 // Both channels' state codes and leak distances, read from the controller's input registers.
 namespace kt::device {
@@ -26,25 +24,24 @@ struct ChannelState {
 // The leak distance the controller sends when it knows none.
 inline constexpr std::uint16_t kUnknownLeakDistance = 0xFFFF;
 
-// The status word and both leak distances are one-word reads with 7-byte replies.
-inline constexpr std::size_t kChannelReadReplyLength = readReplyLength(1);
-
 // How long the monitoring waits for each of its replies.
 inline constexpr std::uint32_t kMonitoringReplyWaitMs = 300;
-
-Bytes statusWordRequest();
-Bytes leakDistanceRequest(Channel channel);
 
 struct ChannelCodes {
     std::uint8_t channelA;
     std::uint8_t channelB;
+
+    std::uint8_t of(Channel channel) const { return channel == Channel::A ? channelA : channelB; }
 };
 
-// The status word reply carries channel B's code first, then channel A's.
-ChannelCodes channelCodes(std::span<const std::uint8_t> statusWordReply);
+// The status word carries channel B's code first, then channel A's; polls take the
+// channels in that order.
+inline constexpr std::array<Channel, 2> kPollOrder{Channel::B, Channel::A};
 
-// The distance in hundredths of a metre from a leak distance reply.
-std::uint16_t leakDistance(std::span<const std::uint8_t> leakDistanceReply);
+Command<ChannelCodes> statusWordRead();
+
+// The distance in hundredths of a metre.
+Command<std::uint16_t> leakDistanceRead(Channel channel);
 
 // None for codes 3 to 255: the display of such a channel stays as it was.
 std::optional<ChannelStatus> channelStatus(std::uint8_t code);

@@ -40,4 +40,18 @@ std::uint16_t wordAt(std::span<const std::uint8_t> bytes, std::size_t offset)
     return static_cast<std::uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
 }
 
+Command<std::uint16_t> wordRead(Function function, std::uint16_t reg)
+{
+    return {.request = readRequest(function, reg, 1),
+            .replyLength = readReplyLength(1),
+            .decode = [](std::span<const std::uint8_t> reply) {
+                return wordAt(reply, kReplyDataOffset);
+            }};
+}
+
+Command<bool> writeCommand(Bytes request)
+{
+    return {.request = std::move(request), .replyLength = kWriteReplyLength, .decode = isWriteAccepted};
+}
+
 }  // namespace kt::device

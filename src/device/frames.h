@@ -5,6 +5,7 @@
 #include <span>
 
 #include "device/bytes.h"
+#include "device/command.h"
 
 // The controller's frame layouts, without the station address in front and the checksum
 // behind, which the serial exchange adds and checks.
@@ -37,5 +38,11 @@ bool isWriteAccepted(std::span<const std::uint8_t> reply);
 
 // The big-endian word at `offset` of `bytes`.
 std::uint16_t wordAt(std::span<const std::uint8_t> bytes, std::size_t offset);
+
+// A read of one register word; the reply's value is that word.
+Command<std::uint16_t> wordRead(Function function, std::uint16_t reg);
+
+// A write; the reply's value tells whether the controller accepted it.
+Command<bool> writeCommand(Bytes request);
 
 }  // namespace kt::device

@@ -1,5 +1,7 @@
 #include "device/log_count.h"
 
+#include "device/frames.h"
+
 namespace kt::device {
 namespace {
 
@@ -7,21 +9,16 @@ constexpr std::uint16_t kLogCountRegister = 0x4010;
 
 }  // namespace
 
-Bytes logCountRequest()
+Command<std::uint16_t> logCountRead()
 {
-    return readRequest(Function::ReadHoldingRegisters, kLogCountRegister, 1);
+    return wordRead(Function::ReadHoldingRegisters, kLogCountRegister);
 }
 
-std::uint16_t logCount(std::span<const std::uint8_t> reply)
-{
-    return wordAt(reply, kReplyDataOffset);
-}
-
-Bytes logClearRequest()
+Command<bool> logClear()
 {
     // The controller expects the word count 1 with no word behind it, which is a read
     // request's layout under the write function code.
-    return readRequest(Function::WriteRegisters, kLogCountRegister, 1);
+    return writeCommand(readRequest(Function::WriteRegisters, kLogCountRegister, 1));
 }
 
 }  // namespace kt::device

@@ -17,11 +17,8 @@ constexpr std::uint32_t kPauseBeforeSecondBlockMs = 300;
 LogBlock block(std::uint32_t pauseBeforeMs, std::uint16_t firstRegister, int firstRow,
                int recordCount)
 {
-    const auto registerCount = static_cast<std::uint16_t>(recordCount * kRegistersPerRecord);
     return {.pauseBeforeMs = pauseBeforeMs,
             .firstRegister = firstRegister,
-            .registerCount = registerCount,
-            .replyLength = readReplyLength(registerCount),
             .firstRow = firstRow,
             .recordCount = recordCount};
 }
@@ -40,15 +37,20 @@ std::vector<LogBlock> logDownloadPlan(std::uint16_t recordCount)
                   count - kRecordsPerBlock)};
 }
 
-Bytes logBlockRequest(const LogBlock& block)
+Command<std::vector<LogRecord>> logBlockRead(const LogBlock& block)
 {
-    return readRequest(Function::ReadHoldingRegisters, block.firstRegister, block.registerCount);
-}
-
-LogRecord logRecordInBlock(std::span<const std::uint8_t> blockReply, int index)
-{
-    const std::size_t offset = kReplyDataOffset + static_cast<std::size_t>(index) * kLogRecordSize;
-    return decodeLogRecord(blockReply.subspan(offset, kLogRecordSize));
+    const auto registerCount = static_cast<std::uint16_t>(block.recordCount * kRegistersPerRecord);
+    const auto recordCount = static_cast<std::size_t>(block.recordCount);
+    return {.request = readRequest(Function::ReadHoldingRegisters, block.firstRegister, registerCount),
+            .replyLength = readReplyLength(registerCount),
+            .decode = [recordCount](std::span<const std::uint8_t> reply) {
+                std::vector<LogRecord> records;
+                records.reserve(recordCount);
+                for (std::size_t index = 0; index < recordCount; ++index)
+                    records.push_back(decodeLogRecord(
+                        reply.subspan(kReplyDataOffset + index * kLogRecordSize, kLogRecordSize)));
+                return records;
+            }};
 }
 
 }  // namespace kt::device

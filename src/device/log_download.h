@@ -1,11 +1,9 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
-#include "device/bytes.h"
+#include "device/command.h"
 #include "device/log_record.h"
 
 // Downloading the event log: after the log count, the records are read in at most two
@@ -18,8 +16,6 @@ inline constexpr int kMaxDownloadedRecords = 40;
 struct LogBlock {
     std::uint32_t pauseBeforeMs = 0;  // wait this long before sending the block's request
     std::uint16_t firstRegister = 0;
-    std::uint16_t registerCount = 0;
-    std::size_t replyLength = 0;
     int firstRow = 0;  // row number of the block's first record
     int recordCount = 0;
 };
@@ -31,9 +27,7 @@ struct LogBlock {
 //   41 and more: none.
 std::vector<LogBlock> logDownloadPlan(std::uint16_t recordCount);
 
-Bytes logBlockRequest(const LogBlock& block);
-
-// Record `index` (0 to the block's recordCount - 1) of an accepted block reply.
-LogRecord logRecordInBlock(std::span<const std::uint8_t> blockReply, int index);
+// The block's records, in order.
+Command<std::vector<LogRecord>> logBlockRead(const LogBlock& block);
 
 }  // namespace kt::device

@@ -13,6 +13,9 @@ namespace kt::device {
 std::int64_t parseInteger(std::string_view text);
 double parseDecimal(std::string_view text);
 
+inline constexpr std::string_view kAddressRangeText = "地址范围是0~255，请重新输入!!!";
+inline constexpr std::string_view kWordRangeText = "数值范围是0~65535，请重新输入!!!";
+
 // The station address every request starts with: 0 to 255, otherwise refused.
 std::optional<std::uint8_t> parseStationAddress(std::string_view text);
 

@@ -1,5 +1,7 @@
 #include "device/zero_calibration.h"
 
+#include "device/frames.h"
+
 namespace kt::device {
 namespace {
 
@@ -8,21 +10,21 @@ constexpr std::uint16_t kZeroCalibrationBRegister = 0x4009;
 
 }  // namespace
 
-Bytes zeroCalibrationRequest(Channel channel)
+Command<ZeroCalibrationOutcome> zeroCalibration(Channel channel, std::uint8_t stationAddress)
 {
     const std::uint16_t reg =
         channel == Channel::A ? kZeroCalibrationARegister : kZeroCalibrationBRegister;
-    return readRequest(Function::ReadInputRegisters, reg, 1);
-}
-
-ZeroCalibrationOutcome zeroCalibrationOutcome(std::span<const std::uint8_t> reply,
-                                              std::uint8_t stationAddress)
-{
-    if (reply[0] != stationAddress)
-        return ZeroCalibrationOutcome::OtherStation;
-    // The result bytes sit where a write reply has its status bytes, and mean the same.
-    return isWriteAccepted(reply) ? ZeroCalibrationOutcome::Success
-                                  : ZeroCalibrationOutcome::Failure;
+    return {.request = readRequest(Function::ReadInputRegisters, reg, 1),
+            .replyLength = readReplyLength(1),
+            .replyWaitMs = kZeroCalibrationReplyWaitMs,
+            .decode = [stationAddress](std::span<const std::uint8_t> reply) {
+                if (reply[0] != stationAddress)
+                    return ZeroCalibrationOutcome::OtherStation;
+                // The result bytes sit where a write reply has its status bytes, and mean
+                // the same.
+                return isWriteAccepted(reply) ? ZeroCalibrationOutcome::Success
+                                              : ZeroCalibrationOutcome::Failure;
+            }};
 }
 
 }  // namespace kt::device

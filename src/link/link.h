@@ -47,7 +47,7 @@ enum class StaleInput {
 struct Steps {
     StaleInput staleInput = StaleInput::Drain;
     // Runs between the reply wait and the read of the reply (the monitoring's period).
-    std::function<void()> beforeRead;
+    std::function<void()> beforeRead = nullptr;
 };
 
 // A serial port and, optionally, who watches its traffic.

@@ -30,8 +30,8 @@ void MainDialog::searchAddress()
     }
 
     searchShared_.resultText = {};
-    searchWorker_.start([this, &port = *port_] {
-        runSearchWorker(port, searchShared_, searchWorker_,
+    searchWorker_.start([this, link = link::Link(*port_)]() mutable {
+        runSearchWorker(link, searchShared_, searchWorker_,
                         {.showProgress = [this] { showSearchProgress(); },
                          .showFoundAddress = [this] { showFoundAddress(); }});
     });

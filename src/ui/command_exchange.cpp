@@ -1,8 +1,7 @@
-#include <QLineEdit>
+// The opening and the failure report that the window's command handlers share.
 #include <QPushButton>
 
-#include "device/text_entry.h"
-#include "serial/exchange.h"
+#include "link/failure_text.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
 
@@ -28,8 +27,8 @@ std::optional<std::uint8_t> MainDialog::beginStandardCommand()
         showMessage(*reason);
         return std::nullopt;
     }
-    serial::drainInput(*port_);
-    return stationAddress();
+    commandLink().drain();
+    return accepted(stationAddressEntry(*this));
 }
 
 std::optional<std::uint8_t> MainDialog::stationAddressForFreePort()
@@ -38,35 +37,12 @@ std::optional<std::uint8_t> MainDialog::stationAddressForFreePort()
         showMessage(*reason);
         return std::nullopt;
     }
-    return stationAddress();
+    return accepted(stationAddressEntry(*this));
 }
 
-std::optional<std::uint8_t> MainDialog::stationAddress()
+void MainDialog::showFailure(link::Failure failure)
 {
-    const auto address =
-        device::parseStationAddress(edit(StationAddressField)->text().toStdString());
-    if (!address)
-        showMessage(text::kAddressRange);
-    return address;
-}
-
-std::optional<device::Bytes> MainDialog::exchange(std::uint8_t stationAddress,
-                                                  const device::Bytes& commandBytes,
-                                                  std::size_t replyLength)
-{
-    serial::Reply reply =
-        serial::transact(*port_, serial::frameRequest(stationAddress, commandBytes), replyLength);
-    switch (reply.status) {
-    case serial::ReplyStatus::ShortReply:
-        showMessage(text::kReadDataError);
-        return std::nullopt;
-    case serial::ReplyStatus::BadChecksum:
-        showMessage(text::kChecksumError);
-        return std::nullopt;
-    case serial::ReplyStatus::Accepted:
-        break;
-    }
-    return std::move(reply.bytes);
+    showMessage(fromDeviceText(link::standardFailureText(failure)));
 }
 
 }  // namespace kt::ui

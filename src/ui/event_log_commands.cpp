@@ -4,24 +4,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <chrono>
-#include <thread>
 
-#include "device/frames.h"
 #include "device/log_count.h"
-#include "device/log_download.h"
-#include "ui/device_text.h"
+#include "link/log_download.h"
 #include "ui/log_export.h"
 #include "ui/main_dialog.h"
 
 namespace kt::ui {
-namespace {
-
-constexpr QStringView kClearAccepted = u"清除日志成功!!!";
-constexpr QStringView kClearRefused = u"清除日志失败!!!";
-constexpr QStringView kSaveLogFailed = u"保存日志失败!!!";
-
-}  // namespace
 
 void MainDialog::connectEventLogCommands()
 {
@@ -32,21 +21,12 @@ void MainDialog::connectEventLogCommands()
     connect(checkBox(SaveLogCheckBox), &QCheckBox::clicked, this, &MainDialog::chooseLogFile);
 }
 
-std::optional<std::uint16_t> MainDialog::askLogCount(std::uint8_t stationAddress)
-{
-    const auto reply =
-        exchange(stationAddress, device::logCountRequest(), device::kLogCountReplyLength);
-    if (!reply)
-        return std::nullopt;
-    return device::logCount(*reply);
-}
-
 void MainDialog::readLogCount()
 {
     const auto address = beginStandardCommand();
     if (!address)
         return;
-    if (const auto count = askLogCount(*address))
+    if (const auto count = exchange(*address, device::logCountRead()))
         edit(LogCountField)->setText(QString::number(*count));
 }
 
@@ -55,9 +35,9 @@ void MainDialog::clearLog()
     const auto address = beginStandardCommand();
     if (!address)
         return;
-    const auto reply = exchange(*address, device::logClearRequest(), device::kLogClearReplyLength);
-    if (reply)
-        showMessage(device::isWriteAccepted(*reply) ? kClearAccepted : kClearRefused);
+    if (const auto cleared = exchange(*address, device::logClear()))
+        showMessage(fromDeviceText(*cleared ? device::kLogClearAcceptedText
+                                           : device::kLogClearRefusedText));
 }
 
 // The count field is left alone: it shows only what the count button read.
@@ -66,28 +46,28 @@ void MainDialog::downloadLog()
     const auto address = beginStandardCommand();
     if (!address)
         return;
-    const auto count = askLogCount(*address);
-    if (!count)
-        return;
-    eventTable()->setRowCount(0);
-    logExportPath_ =
-        checkBox(SaveLogCheckBox)->isChecked() ? edit(ExportPathField)->text() : QString();
-
-    // Only the drain of the command's start: the second block follows the pause directly.
     bool everyLineSaved = true;
-    for (const device::LogBlock& block : device::logDownloadPlan(*count)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(block.pauseBeforeMs));
-        const auto reply = exchange(*address, device::logBlockRequest(block), block.replyLength);
-        if (!reply)
-            break;
-        for (int index = 0; index < block.recordCount; ++index) {
-            const device::LogRecord record = device::logRecordInBlock(*reply, index);
-            if (!showLogRow(device::logRow(block.firstRow + index, record)))
-                everyLineSaved = false;
-        }
-    }
+    link::Link link = commandLink();
+    const auto failure = link::downloadLog(
+        link, *address,
+        {.countRead =
+             [this](std::uint16_t) {
+                 eventTable()->setRowCount(0);
+                 logExportPath_ = checkBox(SaveLogCheckBox)->isChecked()
+                                      ? edit(ExportPathField)->text()
+                                      : QString();
+             },
+         .recordsRead =
+             [this, &everyLineSaved](int firstRow, std::span<const device::LogRecord> records) {
+                 for (const device::LogRecord& record : records) {
+                     if (!showLogRow(device::logRow(firstRow++, record)))
+                         everyLineSaved = false;
+                 }
+             }});
+    if (failure)
+        showFailure(*failure);
     if (!everyLineSaved)
-        showMessage(kSaveLogFailed);
+        showMessage(u"保存日志失败!!!");
 }
 
 bool MainDialog::showLogRow(const device::LogRow& row)

@@ -6,12 +6,14 @@
 #include <memory>
 #include <optional>
 
-#include "device/bytes.h"
-#include "device/channel.h"
-#include "device/date_time.h"
+#include "device/cable_parameters.h"
+#include "device/channel_status.h"
 #include "device/log_row.h"
+#include "link/link.h"
 #include "serial/serial_port.h"
 #include "ui/control_ids.h"
+#include "ui/device_text.h"
+#include "ui/field_entry.h"
 #include "ui/lamp_images.h"
 #include "ui/monitor_worker.h"
 #include "ui/prompts.h"
@@ -26,8 +28,6 @@ class QTableWidget;
 
 namespace kt::ui {
 
-struct CableCommand;
-struct BusSettingCommand;
 
 // The console's one window. Every operator command is a handler here that runs to its end on
 // the window's thread; controls are reached by their numeric ids.
@@ -68,20 +68,20 @@ private:
     // Port button.
     void openClosePort();
 
-    // Cable parameter buttons: one table, one routine per direction.
+    // Cable parameter buttons: one routine per direction.
     void connectCableCommands();
-    void readCableSetting(const CableCommand& command);
-    void writeCableSetting(const CableCommand& command);
-    std::optional<device::Bytes> cableWriteRequest(const CableCommand& command);
+    void readCableSetting(device::CableSetting setting, int fieldId);
+    void writeCableSetting(device::CableSetting setting, int fieldId);
 
     // Device clock, bus settings and zero calibration buttons.
     void connectClockCommands();
     void readDeviceClock();
     void setDeviceClock();
-    // The six clock fields as a time, or none after refusing the first one out of range.
-    std::optional<device::DateTime> clockFromFields();
+    void showClock(const device::DateTime& time);
     void connectBusSettingCommands();
-    void writeBusSetting(const BusSettingCommand& command);
+    template <typename Value>
+    void writeBusSetting(const FieldEntry<Value>& entry, device::Command<bool> (*command)(Value),
+                         std::string_view writtenText, std::string_view refusedText);
     void connectZeroCalibrationCommands();
     void calibrateZero(device::Channel channel);
 
@@ -89,8 +89,6 @@ private:
     void connectEventLogCommands();
     void readLogCount();
     void clearLog();
-    // The count exchange that the count button and the download both start with.
-    std::optional<std::uint16_t> askLogCount(std::uint8_t stationAddress);
     void downloadLog();
     // Puts the row into the event table and appends it to logExportPath_ when that is set;
     // false when its line could not be written.
@@ -116,16 +114,34 @@ private:
     // The opening every standard command shares: a port is open and free, stale input is
     // drained, and field 1002 holds a station address. Otherwise shows why and returns none.
     std::optional<std::uint8_t> beginStandardCommand();
-    // The station address of field 1002, or none after refusing it.
-    std::optional<std::uint8_t> stationAddress();
     // The station address, for a command that needs no drain: none after showing why the port
     // is busy or the address is refused.
     std::optional<std::uint8_t> stationAddressForFreePort();
-    // One request to the station and its reply of known length. A short reply or a bad
-    // checksum shows the shared message and returns none.
-    std::optional<device::Bytes> exchange(std::uint8_t stationAddress,
-                                          const device::Bytes& commandBytes,
-                                          std::size_t replyLength);
+    // The entry's value, or none after showing the message that refuses it.
+    template <typename Value>
+    std::optional<Value> accepted(const FieldEntry<Value>& entry)
+    {
+        if (!entry.value)
+            showMessage(entry.refusal);
+        return entry.value;
+    }
+
+    // The link the window's own commands talk through.
+    link::Link commandLink() { return link::Link(*port_); }
+    // Runs `command` after the command's own drain. A failed reply shows the shared message
+    // and gives none.
+    template <typename Value>
+    std::optional<Value> exchange(std::uint8_t stationAddress, const device::Command<Value>& command)
+    {
+        link::Result<Value> result =
+            commandLink().run(stationAddress, command, {.staleInput = link::StaleInput::Keep});
+        if (!result) {
+            showFailure(result.failure());
+            return std::nullopt;
+        }
+        return *result;
+    }
+    void showFailure(link::Failure failure);
 
     std::unique_ptr<Prompts> prompts_;
     LampImages images_;

@@ -11,6 +11,9 @@
 #include <iterator>
 #include <vector>
 
+#include "ui/cable_controls.h"
+#include "ui/channel_controls.h"
+#include "ui/clock_controls.h"
 #include "ui/control_factory.h"
 #include "ui/main_dialog.h"
 
@@ -45,26 +48,6 @@ constexpr ControlDescription kBusSettingsBand[] = {
     {K::Text, SearchResultText, "", 0, "搜索结果"},
 };
 
-// One cable parameter: label, field, unit, then read left of write. Parameters stand in a
-// grid of rows and two halves so that their columns line up.
-struct CableParameter {
-    const char* label;
-    int field;
-    const char* unit;
-    int readButton;
-    int writeButton;
-    int row;
-    int half;
-};
-
-constexpr CableParameter kCableParameters[] = {
-    {"A长度：", LengthAField, "米", ReadLengthAButton, WriteLengthAButton, 0, 0},
-    {"B长度：", LengthBField, "米", ReadLengthBButton, WriteLengthBButton, 1, 0},
-    {"A电阻率：", ResistivityAField, "毫欧/厘米", ReadResistivityAButton, WriteResistivityAButton, 2, 0},
-    {"B电阻率：", ResistivityBField, "毫欧/厘米", ReadResistivityBButton, WriteResistivityBButton, 2, 1},
-    {"A校正值：", CalibrationAField, "", ReadCalibrationAButton, WriteCalibrationAButton, 3, 0},
-    {"B校正值：", CalibrationBField, "", ReadCalibrationBButton, WriteCalibrationBButton, 3, 1},
-};
 constexpr int kColumnsPerParameter = 5;
 
 constexpr ControlDescription kZeroCalibrationButtons[] = {
@@ -72,32 +55,9 @@ constexpr ControlDescription kZeroCalibrationButtons[] = {
     {K::Button, ZeroCalibrationBButton, "通道B零校准"},
 };
 
-struct ClockPart {
-    int field;
-    const char* unit;
-    int digits;
-};
-
-constexpr ClockPart kClockParts[] = {
-    {ClockYearField, "年", 4},  {ClockMonthField, "月", 2},  {ClockDayField, "日", 2},
-    {ClockHourField, "时", 2},  {ClockMinuteField, "分", 2}, {ClockSecondField, "秒", 2},
-};
-
 constexpr ControlDescription kClockButtons[] = {
     {K::Button, ReadClockButton, "读取"},
     {K::Button, SetClockButton, "设置"},
-};
-
-struct ChannelControls {
-    const char* title;
-    int lamp;
-    int stateText;
-    int leakField;
-};
-
-constexpr ChannelControls kChannels[] = {
-    {"通道A：", ChannelALamp, ChannelAStateText, ChannelALeakField},
-    {"通道B：", ChannelBLamp, ChannelBStateText, ChannelBLeakField},
 };
 
 constexpr ControlDescription kMonitorRow[] = {
@@ -172,7 +132,7 @@ QGroupBox* createCableBand(QWidget* parent)
 {
     QGroupBox* band = createBand("感应线", parent);
     auto* grid = compact(new QGridLayout(band));
-    for (const CableParameter& parameter : kCableParameters) {
+    for (const CableControls& parameter : kCableControls) {
         const ControlDescription descriptions[] = {
             {K::Label, 0, parameter.label},
             {K::Edit, parameter.field, "", kMetresDigits},
@@ -195,8 +155,8 @@ QGroupBox* createCableBand(QWidget* parent)
 QGroupBox* createClockBand(QWidget* parent)
 {
     std::vector<ControlDescription> descriptions{{K::Label, 0, "时间："}};
-    for (const ClockPart& part : kClockParts) {
-        descriptions.push_back({K::CentredEdit, part.field, "", part.digits, part.unit});
+    for (const ClockControl& part : kClockControls) {
+        descriptions.push_back({K::CentredEdit, part.fieldId, "", part.digits, part.unit});
         descriptions.push_back({K::Unit, 0, part.unit});
     }
     descriptions.insert(descriptions.end(), std::begin(kClockButtons), std::end(kClockButtons));
@@ -224,7 +184,7 @@ QGroupBox* createMonitorBand(QWidget* parent)
     auto* rows = compact(new QVBoxLayout(band));
 
     auto* channels = new QHBoxLayout;
-    for (const ChannelControls& channel : kChannels) {
+    for (const ChannelControls& channel : kChannelControls) {
         addControls(*channels, std::array{ControlDescription{K::Label, 0, channel.title}}, band);
         channels->addLayout(createLampWithState(channel, band));
         channels->addSpacing(12);

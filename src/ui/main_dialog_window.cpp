@@ -14,11 +14,6 @@
 namespace kt::ui {
 namespace {
 
-struct DatePart {
-    int field;
-    int value;
-};
-
 // A field or the text part of a drop-down: where Enter ends the window.
 bool isTextEntry(const QWidget* widget)
 {
@@ -42,13 +37,12 @@ void MainDialog::initialiseContents()
 
     // The clock fields show the local date and time once, as plain decimals.
     const QDateTime now = QDateTime::currentDateTime();
-    const DatePart dateParts[] = {
-        {ClockYearField, now.date().year()},    {ClockMonthField, now.date().month()},
-        {ClockDayField, now.date().day()},      {ClockHourField, now.time().hour()},
-        {ClockMinuteField, now.time().minute()}, {ClockSecondField, now.time().second()},
-    };
-    for (const DatePart& part : dateParts)
-        edit(part.field)->setText(QString::number(part.value));
+    showClock({.year = now.date().year(),
+               .month = now.date().month(),
+               .day = now.date().day(),
+               .hour = now.time().hour(),
+               .minute = now.time().minute(),
+               .second = now.time().second()});
 
     constexpr int kComOneIndex = 0;
     constexpr int k9600Index = 2;

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "device/channel_status.h"
-#include "serial/serial_port.h"
+#include "link/link.h"
 #include "ui/worker_thread.h"
 
 namespace kt::ui {
@@ -18,6 +18,11 @@ struct MonitorShared {
     int periodMs = 0;
     device::ChannelState channelA;
     device::ChannelState channelB;
+
+    device::ChannelState& stateOf(device::Channel channel)
+    {
+        return channel == device::Channel::A ? channelA : channelB;
+    }
     std::int32_t successCount = 0;
     std::int32_t failureCount = 0;
 };
@@ -32,7 +37,7 @@ struct MonitorDisplay {
 // Polls the controller until the run flag is cleared: each cycle reads the status word and
 // the leak distance of every channel in leak, stores what it received, has the window show
 // it, and counts the cycle as a success or a failure.
-void runMonitorWorker(serial::SerialPort& port, MonitorShared& shared, WorkerThread& thread,
+void runMonitorWorker(link::Link& link, MonitorShared& shared, WorkerThread& thread,
                       const MonitorDisplay& display);
 
 }  // namespace kt::ui

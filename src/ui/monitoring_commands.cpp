@@ -3,6 +3,8 @@
 #include <QPushButton>
 
 #include "device/text_entry.h"
+#include "link/channel_poll.h"
+#include "ui/channel_controls.h"
 #include "ui/device_text.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
@@ -12,27 +14,6 @@ namespace {
 
 using device::Channel;
 using device::ChannelStatus;
-
-struct ChannelWidgets {
-    int lamp;
-    int stateText;
-    int leakField;
-};
-
-constexpr ChannelWidgets widgetsOf(Channel channel)
-{
-    return channel == Channel::A
-        ? ChannelWidgets{ChannelALamp, ChannelAStateText, ChannelALeakField}
-        : ChannelWidgets{ChannelBLamp, ChannelBStateText, ChannelBLeakField};
-}
-
-// The records the notifications show, channel A first as the window lays them out.
-struct DisplayedRecord {
-    Channel channel;
-    device::ChannelState MonitorShared::*state;
-};
-constexpr DisplayedRecord kDisplayedRecords[] = {{Channel::A, &MonitorShared::channelA},
-                                                 {Channel::B, &MonitorShared::channelB}};
 
 }  // namespace
 
@@ -63,8 +44,8 @@ void MainDialog::startStopMonitoring()
     monitorShared_.successCount = 0;
     monitorShared_.failureCount = 0;
     showCounters();
-    monitorWorker_.start([this, &port = *port_] {
-        runMonitorWorker(port, monitorShared_, monitorWorker_,
+    monitorWorker_.start([this, link = link::Link(*port_)]() mutable {
+        runMonitorWorker(link, monitorShared_, monitorWorker_,
                          {.showCounters = [this] { showCounters(); },
                           .showChannelStates = [this] { showChannelStates(); },
                           .showLeakDistances = [this] { showLeakDistances(); }});
@@ -72,38 +53,25 @@ void MainDialog::startStopMonitoring()
     monitorButton->setText(text::kStopMonitoring.toString());
 }
 
-// One standard exchange for the status word, then one without a drain for the distance of
-// each channel in leak, B before A; a failure ends the poll with what it has shown so far.
+// The status word and then the distance of each channel in leak, after the command's one
+// drain; a failure ends the poll with what it has shown so far.
 void MainDialog::pollChannelsOnce()
 {
     const auto address = beginStandardCommand();
     if (!address)
         return;
-    const auto statusWord =
-        exchange(*address, device::statusWordRequest(), device::kChannelReadReplyLength);
-    if (!statusWord)
-        return;
-    const device::ChannelCodes codes = device::channelCodes(*statusWord);
-    const std::pair<Channel, std::uint8_t> channelsInOrder[] = {
-        {Channel::B, codes.channelB}, {Channel::A, codes.channelA}};
-
-    for (const auto& [channel, code] : channelsInOrder) {
-        const auto status = device::channelStatus(code);
-        if (status && *status != ChannelStatus::Leak)
-            showChannelStatus(channel, *status);
-    }
-    for (const auto& [channel, code] : channelsInOrder) {
-        if (device::channelStatus(code) != ChannelStatus::Leak)
-            continue;
-        showChannelStatus(channel, ChannelStatus::Leak);
-        const auto distance = exchange(*address, device::leakDistanceRequest(channel),
-                                       device::kChannelReadReplyLength);
-        if (!distance)
-            return;
-        const std::uint16_t leakDistance = device::leakDistance(*distance);
-        edit(widgetsOf(channel).leakField)
-            ->setText(fromDeviceText(device::polledLeakDistanceText(leakDistance)));
-    }
+    link::Link link = commandLink();
+    const auto failure = link::pollChannels(
+        link, *address, {},
+        {.statusRead = [this](Channel channel, ChannelStatus status) {
+             showChannelStatus(channel, status);
+         },
+         .distanceRead = [this](Channel channel, std::uint16_t hundredths) {
+             edit(channelControls(channel).leakField)
+                 ->setText(fromDeviceText(device::polledLeakDistanceText(hundredths)));
+         }});
+    if (failure)
+        showFailure(*failure);
 }
 
 void MainDialog::showCounters()
@@ -114,18 +82,18 @@ void MainDialog::showCounters()
 
 void MainDialog::showChannelStates()
 {
-    for (const auto& [channel, record] : kDisplayedRecords) {
-        if (const auto status = device::channelStatus((monitorShared_.*record).status))
+    for (const Channel channel : device::kChannels) {
+        if (const auto status = device::channelStatus(monitorShared_.stateOf(channel).status))
             showChannelStatus(channel, *status);
     }
 }
 
 void MainDialog::showLeakDistances()
 {
-    for (const auto& [channel, record] : kDisplayedRecords) {
-        const device::ChannelState& state = monitorShared_.*record;
+    for (const Channel channel : device::kChannels) {
+        const device::ChannelState& state = monitorShared_.stateOf(channel);
         if (device::channelStatus(state.status) == ChannelStatus::Leak)
-            edit(widgetsOf(channel).leakField)
+            edit(channelControls(channel).leakField)
                 ->setText(fromDeviceText(device::monitoredLeakDistanceText(state.leakDistance)));
     }
 }
@@ -133,7 +101,7 @@ void MainDialog::showLeakDistances()
 // Text and lamp; a channel in leak keeps its leak point until a distance is read.
 void MainDialog::showChannelStatus(Channel channel, ChannelStatus status)
 {
-    const ChannelWidgets widgets = widgetsOf(channel);
+    const ChannelControls& widgets = channelControls(channel);
     label(widgets.stateText)->setText(fromDeviceText(device::channelStatusText(status)));
     switch (status) {
     case ChannelStatus::Normal: setLamp(widgets.lamp, images_.normalIcon); break;

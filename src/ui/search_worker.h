@@ -3,7 +3,7 @@
 #include <QStringView>
 #include <functional>
 
-#include "serial/serial_port.h"
+#include "link/link.h"
 #include "ui/worker_thread.h"
 
 namespace kt::ui {
@@ -29,7 +29,7 @@ struct SearchDisplay {
 
 // Probes the addresses 0 to 255 in turn until one answers, all went unanswered, or the run
 // flag is cleared.
-void runSearchWorker(serial::SerialPort& port, SearchShared& shared, WorkerThread& thread,
+void runSearchWorker(link::Link& link, SearchShared& shared, WorkerThread& thread,
                      const SearchDisplay& display);
 
 }  // namespace kt::ui

@@ -1,7 +1,7 @@
 #include <QPushButton>
 
 #include "device/zero_calibration.h"
-#include "serial/exchange.h"
+#include "link/failure_text.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
 
@@ -27,26 +27,18 @@ void MainDialog::calibrateZero(device::Channel channel)
     if (!address)
         return;
 
-    // transact's checksum test is the same as running the checksum over the whole reply.
-    const serial::Reply reply = serial::transact(
-        *port_, serial::frameRequest(*address, device::zeroCalibrationRequest(channel)),
-        device::kZeroCalibrationReplyLength, device::kZeroCalibrationReplyWaitMs);
-    switch (reply.status) {
-    case serial::ReplyStatus::ShortReply:
-        showMessage(u"无数据返回!");
+    const link::Result<device::ZeroCalibrationOutcome> outcome = commandLink().run(
+        *address, device::zeroCalibration(channel, *address), {.staleInput = link::StaleInput::Keep});
+    if (!outcome) {
+        showMessage(fromDeviceText(link::zeroCalibrationFailureText(outcome.failure())));
         return;
-    case serial::ReplyStatus::BadChecksum:
-        showMessage(u"通信校验错误!");
-        return;
-    case serial::ReplyStatus::Accepted:
-        break;
     }
-    switch (device::zeroCalibrationOutcome(reply.bytes, *address)) {
+    switch (*outcome) {
     case device::ZeroCalibrationOutcome::Success:
-        showMessage(u"校准成功!");
+        showMessage(fromDeviceText(device::kZeroCalibrationSuccessText));
         break;
     case device::ZeroCalibrationOutcome::Failure:
-        showMessage(u"校准失败!");
+        showMessage(fromDeviceText(device::kZeroCalibrationFailureText));
         break;
     case device::ZeroCalibrationOutcome::OtherStation:
         break;
