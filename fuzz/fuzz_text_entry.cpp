@@ -48,7 +48,8 @@ void checkDecimal(const std::string& text)
         expect(std::fabs(value) <= DBL_MIN && std::signbit(value) == std::signbit(reference),
                "a number too small reads as (almost) zero");
     else
-        expect(value == reference, "a decimal reads as strtod reads it");
+        expect(value == reference && std::signbit(value) == std::signbit(reference),
+               "a decimal reads as strtod reads it, down to the sign of a zero");
 
     const std::optional<std::int32_t> length = parseLengthEntry(text);
     const double hundredths = std::trunc(value * 100.0);

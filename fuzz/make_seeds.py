@@ -126,9 +126,10 @@ write("zero_calibration", [
 write("text_entry", [text.encode() for text in [
     "300", " \t-17", "+5", "12abc", "7.9", "99999999999999999999999", "12.5", "1.15", " -0.02m",
     "1.5e2", "0x10", "0x.8", "21474836.47", "-21474836.49", "1e400", "1e-400", "inf", "nan",
-    # Findings, kept as reproducers: a second sign, "0x" before no hex digit, and numbers out
-    # of the double range whose exponent's sign misleads.
-    "--444", "+-5", "0x-1", "0xinf", "0." + "0" * 400 + "1", "1" + "0" * 400 + "e-50"]])
+    # Findings, kept as reproducers: a second sign, "0x" before no hex digit, numbers out of
+    # the double range whose exponent's sign misleads, and an exponent marker with two signs.
+    "--444", "+-5", "0x-1", "0xinf", "0." + "0" * 400 + "1", "1" + "0" * 400 + "e-50",
+    "0x3p+-8299"]])
 
 
 def exchange_seed(stale, address, command, reply_length, answer, read_limit=None):

@@ -68,20 +68,24 @@ private slots:
         QTest::newRow("negative") << " -0.02m" << Result(-2);
         QTest::newRow("exponent") << "1.5e2" << Result(15000);
         QTest::newRow("hexadecimal") << "0x10" << Result(1600);
+        QTest::newRow("hex digits at the ends of their ranges") << "0x09afAF" << Result(63479900);
+        QTest::newRow("upper-case hex, signed exponent") << "0X1P+2" << Result(400);
         QTest::newRow("largest") << "21474836.47" << Result(INT32_MAX);
         QTest::newRow("smallest") << "-21474836.48" << Result(INT32_MIN);
         QTest::newRow("too large") << "21474836.48" << Result();
         QTest::newRow("too small") << "-21474836.49" << Result();
         QTest::newRow("beyond double") << "1e400" << Result();
         QTest::newRow("below double") << "1e-400" << Result(0);
-        QTest::newRow("infinity") << "inf" << Result();
+        QTest::newRow("infinity") << "Infinity" << Result();
         QTest::newRow("not a number") << "nan" << Result();
-        // Found by fuzzing: atof reads one sign only, and "0x" only before a hex digit.
+        // Found by fuzzing: atof reads one sign only, "0x" only before a hex digit, and an
+        // exponent only with a digit after its marker and sign.
         QTest::newRow("two signs") << "--5" << Result(0);
         QTest::newRow("plus then minus") << "+-5" << Result(0);
         QTest::newRow("sign after 0x") << "0x-1" << Result(0);
         QTest::newRow("infinity after 0x") << "0xinf" << Result(0);
         QTest::newRow("hex fraction") << "0x.8" << Result(50);
+        QTest::newRow("hex exponent with two signs") << "0x3p+-8299" << Result(300);
         // Out of the double range: the digits' place decides, not the exponent's sign.
         QTest::newRow("many zeros, no exponent") << "0." + QString(400, '0') + "1" << Result(0);
         QTest::newRow("many digits, negative exponent") << "1" + QString(400, '0') + "e-50" << Result();
