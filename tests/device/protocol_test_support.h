@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "device/bytes.h"
-#include "serial/exchange.h"
 
 // Byte helpers shared by the protocol tests: frames are written as hex, compared as QByteArray
 // so that a failure prints both sides.
@@ -17,16 +18,17 @@ inline Bytes hexBytes(const QByteArray& hex)
     return Bytes(bytes.begin(), bytes.end());
 }
 
-inline QByteArray asByteArray(std::span<const std::uint8_t> bytes)
+inline QByteArray asHex(std::span<const std::uint8_t> bytes)
 {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
+                      static_cast<qsizetype>(bytes.size()))
+        .toHex()
+        .toUpper();
 }
 
-// A complete frame as it travels: address, the given bytes, checksum. Builds replies as well.
-inline Bytes framed(std::uint8_t address, const Bytes& bytes)
+inline QString fromUtf8(std::string_view text)
 {
-    return serial::frameRequest(address, bytes);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace kt::device::test

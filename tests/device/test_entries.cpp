@@ -1,9 +1,11 @@
+// The operator's typed numbers as commands take them: lenient like atoi and atof, then
+// range-checked with the message that refuses them.
 #include <QTest>
 
 #include <tuple>
 
 #include "device/cable_parameters.h"
-#include "device/frames.h"
+#include "device/device_clock.h"
 #include "device/text_entry.h"
 #include "protocol_test_support.h"
 
@@ -12,8 +14,7 @@ using namespace kt::device::test;
 
 Q_DECLARE_METATYPE(std::optional<std::int32_t>)
 
-// The operator's number entries and the cable parameter frames.
-class CableProtocolTest : public QObject {
+class EntriesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -58,7 +59,7 @@ private slots:
     void lengthEntriesTruncateToHundredths_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<std::optional<std::int32_t>>("hundredths");
+        QTest::addColumn<std::optional<std::int32_t>>("hundredths");  // none: refused as too long
         using Result = std::optional<std::int32_t>;
         QTest::newRow("12.5") << "12.5" << Result(1250);
         QTest::newRow("1.15 truncates") << "1.15" << Result(114);
@@ -95,51 +96,63 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(std::optional<std::int32_t>, hundredths);
-        QCOMPARE(parseLengthEntry(text.toStdString()), hundredths);
+        const CableEntry entry = parseCableEntry(CableSetting::LengthB, text.toStdString());
+        QCOMPARE(entry.value, hundredths);
+        QCOMPARE(fromUtf8(entry.refusal), hundredths ? "" : "长度超出范围，请重新输入!!!");
     }
 
-    void requestsCarryTheRegisterAndValue()
+    // Words are refused outside 0 to 65535; only channel A's length takes 0 for a missing entry.
+    void cableEntryRefusals()
     {
-        // Function code onwards, without the checksum.
-        const QList<QPair<Bytes, QByteArray>> requests{
-            {cableReadRequest(CableSetting::LengthA), "0360010002"},
-            {cableReadRequest(CableSetting::LengthB), "0360020002"},
-            {cableReadRequest(CableSetting::ResistivityB), "0360060001"},
-            {cableReadRequest(CableSetting::CalibrationB), "0360090001"},
-            {cableLengthWriteRequest(CableSetting::LengthA, 1250), "0660010002 000004E2"},
-            {cableLengthWriteRequest(CableSetting::LengthB, -2), "0660020002 FFFFFFFE"},
-            {cableWordWriteRequest(CableSetting::ResistivityA, 400), "0660040001 0190"},
-            {cableWordWriteRequest(CableSetting::CalibrationA, 0xFFFF), "0660080001 FFFF"}};
-        for (const auto& [request, expected] : requests)
-            QCOMPARE(asByteArray(request), QByteArray::fromHex(expected));
+        const QList<std::tuple<CableSetting, QString, QString>> refusals{
+            {CableSetting::LengthA, "0.001", "请输入感应线长度!"},
+            {CableSetting::LengthA, "0.01", ""},
+            {CableSetting::LengthB, "0", ""},
+            {CableSetting::ResistivityA, "65536", "数值范围是0~65535，请重新输入!!!"},
+            {CableSetting::CalibrationB, "-1", "数值范围是0~65535，请重新输入!!!"},
+            {CableSetting::CalibrationA, "65535", ""}};
+        for (const auto& [setting, text, refusal] : refusals)
+            QCOMPARE(fromUtf8(parseCableEntry(setting, text.toStdString()).refusal), refusal);
     }
 
-    void repliesBecomeFieldTexts()
+    void clockEntry_data()
     {
-        // The reply's bytes after address and function, and the field text; null: no value.
-        const QList<std::tuple<CableSetting, QByteArray, QString>> replies{
-            {CableSetting::LengthA, "04 000004E2", "12.50"},
-            {CableSetting::LengthB, "04 FFFFFFFE", "-0.02"},
-            {CableSetting::LengthA, "04 FFFFFFFF", QString()},
-            {CableSetting::LengthA, "04 7FFFFFFF", "21474836.47"},
-            {CableSetting::ResistivityA, "02 0190", "400"},
-            {CableSetting::CalibrationB, "02 FFFF", "65535"}};
-        for (const auto& [setting, data, text] : replies) {
-            const Bytes reply = framed(0x01, hexBytes("03" + data));
-            QCOMPARE(reply.size(), cableReadReplyLength(setting));
-            const std::optional<std::string> shown = cableValueText(setting, reply);
-            QCOMPARE(shown.has_value(), !text.isNull());
-            QCOMPARE(QString::fromStdString(shown.value_or("")), text);
-        }
+        QTest::addColumn<QStringList>("texts");  // year, month, day, hour, minute, second
+        QTest::addColumn<QString>("result");     // the time, or the message refusing it
+        const auto row = [](const char* name, const QStringList& texts, const char* result) {
+            QTest::newRow(name) << texts << QString(result);
+        };
+        row("accepted", {"2012", "3", "5", "9", "7", "3"}, "2012-3-5 9:7:3");
+        row("smallest values", {"2010", "0", "0", "0", "0", "0"}, "2010-0-0 0:0:0");
+        row("largest values", {"9999", "12", "31", "23", "59", "59"}, "9999-12-31 23:59:59");
+        row("read leniently", {" 2012", "+3", "5th", "09", "", "3.9"}, "2012-3-5 9:0:3");
+        row("year 2009", {"2009", "1", "1", "0", "0", "0"}, "输入年份错误，请重新输入!!!");
+        row("year 10000", {"10000", "1", "1", "0", "0", "0"}, "输入年份错误，请重新输入!!!");
+        row("year overflowing", {"99999999999999999999999", "1", "1", "0", "0", "0"}, "输入年份错误，请重新输入!!!");
+        row("year before all others", {"0", "13", "32", "24", "60", "60"}, "输入年份错误，请重新输入!!!");
+        row("month 13", {"2012", "13", "1", "0", "0", "0"}, "输入月份错误，请重新输入!!!");
+        row("month -1", {"2012", "-1", "1", "0", "0", "0"}, "输入月份错误，请重新输入!!!");
+        row("day 32", {"2012", "2", "32", "0", "0", "0"}, "输入日期错误，请重新输入!!!");
+        row("hour 24", {"2012", "1", "1", "24", "0", "0"}, "输入小时错误，请重新输入!!!");
+        row("minute 60", {"2012", "1", "1", "23", "60", "0"}, "输入分钟错误，请重新输入!!!");
+        row("second 60", {"2012", "1", "1", "23", "59", "60"}, "输入秒错误，请重新输入!!!");
     }
-
-    void writeRepliesNeedBothStatusBytesZero()
+    void clockEntry()
     {
-        QVERIFY(isWriteAccepted(hexBytes("01 06 00 0000 0000")));
-        QVERIFY(!isWriteAccepted(hexBytes("01 06 00 0100 0000")));
-        QVERIFY(!isWriteAccepted(hexBytes("01 06 00 0001 0000")));
+        QFETCH(QStringList, texts);
+        QFETCH(QString, result);
+        std::array<std::string, 6> typed;
+        ClockEntry entry;
+        for (std::size_t i = 0; i < typed.size(); ++i)
+            entry[i] = typed[i] = texts[int(i)].toStdString();
+        const ClockEntryResult parsed = parseClockEntry(entry);
+        QCOMPARE(parsed.time.has_value(), parsed.rejected == nullptr);
+        if (const auto t = parsed.time)
+            QCOMPARE(QString("%1-%2-%3 %4:%5:%6").arg(t->year).arg(t->month).arg(t->day).arg(t->hour).arg(t->minute).arg(t->second), result);
+        else
+            QCOMPARE(fromUtf8(parsed.rejected->refusalText), result);
     }
 };
 
-QTEST_APPLESS_MAIN(CableProtocolTest)
-#include "test_cable_protocol.moc"
+QTEST_APPLESS_MAIN(EntriesTest)
+#include "test_entries.moc"
