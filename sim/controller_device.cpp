@@ -2,65 +2,53 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace kt::sim {
 namespace {
 
-// Registers that simply hold a value of one or two words.
+// Registers that simply hold a value of one or two words; a channel's own ones name the
+// setting they hold.
 struct PlainRegister {
     std::uint16_t number;
     std::uint16_t words;
     Function readBy;
     bool writable;
     std::uint32_t initial;
+    std::optional<ChannelSetting> setting = std::nullopt;
+    Channel channel = Channel::A;
 };
 
 constexpr std::uint16_t kStatusWordRegister = 0x4002;
 constexpr std::uint16_t kBaudRateRegister = 0x8000;
 
+using enum ChannelSetting;
 constexpr std::array kPlainRegisters{
-    PlainRegister{0x6001, 2, Function::ReadHolding, true, 10000},  // cable length A, 100.00 m
-    PlainRegister{0x6002, 2, Function::ReadHolding, true, 10000},  // cable length B
-    PlainRegister{0x6004, 1, Function::ReadHolding, true, 400},    // resistivity A
-    PlainRegister{0x6006, 1, Function::ReadHolding, true, 400},    // resistivity B
-    PlainRegister{0x6008, 1, Function::ReadHolding, true, 0},      // calibration A
-    PlainRegister{0x6009, 1, Function::ReadHolding, true, 0},      // calibration B
+    PlainRegister{0x6001, 2, Function::ReadHolding, true, 10000, CableLength, Channel::A},  // 100.00 m
+    PlainRegister{0x6002, 2, Function::ReadHolding, true, 10000, CableLength, Channel::B},
+    PlainRegister{0x6004, 1, Function::ReadHolding, true, 400, Resistivity, Channel::A},
+    PlainRegister{0x6006, 1, Function::ReadHolding, true, 400, Resistivity, Channel::B},
+    PlainRegister{0x6008, 1, Function::ReadHolding, true, 0, Calibration, Channel::A},
+    PlainRegister{0x6009, 1, Function::ReadHolding, true, 0, Calibration, Channel::B},
     PlainRegister{kBaudRateRegister, 1, Function::ReadHolding, true, 9600},
     PlainRegister{kStatusWordRegister, 1, Function::ReadInput, false, 0},
-    PlainRegister{0x4003, 1, Function::ReadInput, false, 0},       // leak distance A
-    PlainRegister{0x4004, 1, Function::ReadInput, false, 0},       // leak distance B
-    PlainRegister{0x4008, 1, Function::ReadInput, false, 0},       // zero calibration A
-    PlainRegister{0x4009, 1, Function::ReadInput, false, 0},       // zero calibration B
+    PlainRegister{0x4003, 1, Function::ReadInput, false, 0, LeakDistance, Channel::A},
+    PlainRegister{0x4004, 1, Function::ReadInput, false, 0, LeakDistance, Channel::B},
+    PlainRegister{0x4008, 1, Function::ReadInput, false, 0, ZeroCalibrationResult, Channel::A},
+    PlainRegister{0x4009, 1, Function::ReadInput, false, 0, ZeroCalibrationResult, Channel::B},
 };
 
 const PlainRegister* findPlainRegister(std::uint16_t number)
 {
-    const auto found = std::find_if(kPlainRegisters.begin(), kPlainRegisters.end(),
-                                    [number](const PlainRegister& plain) { return plain.number == number; });
+    const auto found = std::ranges::find(kPlainRegisters, number, &PlainRegister::number);
     return found == kPlainRegisters.end() ? nullptr : &*found;
-}
-
-struct ChannelRegisters {
-    std::uint16_t a;
-    std::uint16_t b;
-};
-
-constexpr ChannelRegisters registersOf(ChannelSetting setting)
-{
-    switch (setting) {
-    case ChannelSetting::CableLength: return {0x6001, 0x6002};
-    case ChannelSetting::Resistivity: return {0x6004, 0x6006};
-    case ChannelSetting::Calibration: return {0x6008, 0x6009};
-    case ChannelSetting::LeakDistance: return {0x4003, 0x4004};
-    case ChannelSetting::ZeroCalibrationResult: return {0x4008, 0x4009};
-    }
-    return {};
 }
 
 std::uint16_t registerOf(ChannelSetting setting, Channel channel)
 {
-    const ChannelRegisters registers = registersOf(setting);
-    return channel == Channel::A ? registers.a : registers.b;
+    return std::ranges::find_if(kPlainRegisters, [&](const PlainRegister& plain) {
+               return plain.setting == setting && plain.channel == channel;
+           })->number;
 }
 
 constexpr std::uint16_t kClockRegister = 0x6010;

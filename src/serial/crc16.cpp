@@ -30,7 +30,7 @@ constexpr CrcTables kTables = makeTables();
 
 }  // namespace
 
-std::uint16_t crc16Modbus(std::span<const std::uint8_t> bytes)
+SwappedCrc16 crc16Modbus(std::span<const std::uint8_t> bytes)
 {
     std::uint8_t first = 0xFF;
     std::uint8_t second = 0xFF;

@@ -1,0 +1,138 @@
+// What the link adds to the serial exchange: stale input handled as each caller asks, a step
+// between the reply wait and the read, traffic reported in order, and the channel poll.
+#include <QTest>
+
+#include <future>
+
+#include "../serial/pseudo_terminal.h"
+#include "device/channel_status.h"
+#include "device/log_count.h"
+#include "link/channel_poll.h"
+#include "link/link.h"
+
+using namespace kt;
+using namespace kt::serial::test;
+using link::Failure;
+using link::StaleInput;
+
+namespace {
+
+constexpr int kPort = 3;
+
+// A controller that answers each request it hears with the next reply of its script; an
+// empty reply is silence.
+std::future<std::vector<Bytes>> answer(const PseudoTerminal& controller, std::vector<Bytes> replies)
+{
+    return std::async(std::launch::async, [&controller, replies = std::move(replies)] {
+        std::vector<Bytes> heard;
+        for (const Bytes& reply : replies) {
+            heard.push_back(controller.receive(8, milliseconds(1000)));
+            controller.send(reply);
+        }
+        return heard;
+    });
+}
+
+Bytes replyWithWord(std::uint8_t function, std::uint16_t word)
+{
+    return serial::frameRequest(1, Bytes{function, 0x02, std::uint8_t(word >> 8), std::uint8_t(word & 0xFF)});
+}
+
+// Writes down what the link moved, as "discarded 3", "sent 8", "received 7 ok".
+struct TrafficNotes final : serial::TrafficObserver {
+    void sent(std::span<const std::uint8_t> frame) override { notes << QString("sent %1").arg(frame.size()); }
+    void received(const serial::Reply& reply, std::size_t) override
+    {
+        const bool ok = reply.status == serial::ReplyStatus::Accepted;
+        notes << QString("received %1 %2").arg(reply.bytes.size()).arg(ok ? "ok" : "failed");
+    }
+    void discarded(std::span<const std::uint8_t> bytes) override { notes << QString("discarded %1").arg(bytes.size()); }
+    QStringList notes;
+};
+
+}  // namespace
+
+class LinkTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void staleInputAndTraffic_data()
+    {
+        QTest::addColumn<int>("staleInput");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QStringList>("traffic");
+        QTest::newRow("drained") << int(StaleInput::Drain) << "258" << QStringList{"discarded 3", "sent 8", "received 7 ok"};
+        QTest::newRow("discarded") << int(StaleInput::Discard) << "258" << QStringList{"discarded 3", "sent 8", "received 7 ok"};
+        // Kept, the stale bytes are taken for the reply's start.
+        QTest::newRow("kept") << int(StaleInput::Keep) << "bad checksum" << QStringList{"sent 8", "received 7 failed"};
+    }
+    void staleInputAndTraffic()
+    {
+        QFETCH(int, staleInput);
+        QFETCH(QString, outcome);
+        QFETCH(QStringList, traffic);
+        const ConsoleLine line(kPort, 9600);
+        QVERIFY(line.port);
+        QVERIFY(line.controller.sendQueued(Bytes{0xAA, 0xBB, 0xCC}));
+        auto heard = answer(line.controller, {replyWithWord(0x03, 258)});
+        TrafficNotes observer;
+        link::Link link(*line.port, &observer);
+
+        bool heardBeforeRead = false;
+        const link::Result<std::uint16_t> count = link.run(
+            1, device::logCountRead(),
+            {StaleInput(staleInput), [&] { heardBeforeRead = line.port->queuedInputCount() > 0; }});
+
+        QCOMPARE(count ? QString::number(*count)
+                       : count.failure() == Failure::BadChecksum ? "bad checksum" : "short reply", outcome);
+        QCOMPARE(observer.notes, traffic);
+        QVERIFY(heardBeforeRead);  // the step runs once the reply is waiting, before it is read
+        QCOMPARE(heard.get().at(0), serial::frameRequest(1, Bytes{0x03, 0x40, 0x10, 0x00, 0x01}));
+    }
+
+    void channelPoll_data()
+    {
+        QTest::addColumn<std::uint16_t>("statusWord");  // channel B's code, then A's
+        QTest::addColumn<QList<int>>("distances");      // replies in order; -1: silence
+        QTest::addColumn<bool>("stopAtFailedDistance");
+        QTest::addColumn<QString>("report");
+        const auto row = [](const char* name, std::uint16_t word, QList<int> distances, bool stop, const char* report) {
+            QTest::newRow(name) << word << distances << stop << QString(report);
+        };
+        row("normal and break, B first", 0x0200, {}, true, "B2 A0 ok");
+        row("unknown codes are not reported", 0x0301, {300}, true, "A1 A=300 ok");
+        row("both in leak, B first", 0x0101, {500, 300}, true, "B1 B=500 A1 A=300 ok");
+        row("a failed distance ends the single poll", 0x0101, {-1, 300}, true, "B1 short");
+        row("the monitoring reads every distance", 0x0101, {-1, 300}, false, "B1 A1 A=300 short");
+    }
+    void channelPoll()
+    {
+        QFETCH(std::uint16_t, statusWord);
+        QFETCH(QList<int>, distances);
+        QFETCH(bool, stopAtFailedDistance);
+        QFETCH(QString, report);
+        const ConsoleLine line(kPort, 9600);
+        QVERIFY(line.port);
+        std::vector<Bytes> replies{replyWithWord(0x04, statusWord)};
+        for (int distance : distances)
+            replies.push_back(distance < 0 ? Bytes{} : replyWithWord(0x04, std::uint16_t(distance)));
+        auto heard = answer(line.controller, replies);
+        link::Link link(*line.port);
+
+        QStringList notes;
+        const auto failure = link::pollChannels(
+            link, 1, {.replyWaitMs = 50, .stopAtFailedDistance = stopAtFailedDistance},
+            {.statusRead = [&](device::Channel c, device::ChannelStatus s) {
+                 notes << QString("%1%2").arg(device::channelName(c).data()).arg(int(s));
+             },
+             .distanceRead = [&](device::Channel c, std::uint16_t d) {
+                 notes << QString("%1=%2").arg(device::channelName(c).data()).arg(d);
+             }});
+        notes << (failure ? "short" : "ok");
+        QCOMPARE(notes.join(' '), report);
+        heard.wait();
+    }
+};
+
+QTEST_GUILESS_MAIN(LinkTest)
+#include "test_link.moc"
