@@ -4,17 +4,14 @@
 #include "link/failure_text.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
+#include "ui/port_guard.h"
 
 namespace kt::ui {
 
 std::optional<QStringView> MainDialog::portBusyReason() const
 {
-    // A stopped worker keeps the port until it has really ended.
-    if (button(MonitorButton)->text() == text::kStopMonitoring || monitorWorker_.isActive())
-        return text::kStopMonitoringFirst;
-    if (button(SearchButton)->text() == text::kStopSearch || searchWorker_.isActive())
-        return text::kStopSearchFirst;
-    return std::nullopt;
+    return ui::portBusyReason(
+        {*button(MonitorButton), monitorWorker_, *button(SearchButton), searchWorker_});
 }
 
 std::optional<std::uint8_t> MainDialog::beginStandardCommand()
