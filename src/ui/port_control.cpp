@@ -32,7 +32,7 @@ void MainDialog::openClosePort()
             return;
         }
         portButton->setText(text::kClosePort.toString());
-        setLamp(PortLamp, images_.portOpenIcon);
+        setLamp(PortLamp, images_.portOpenIcon, text::kPortOpenLamp);
         return;
     }
 
@@ -42,7 +42,7 @@ void MainDialog::openClosePort()
     }
     portButton->setText(text::kOpenPort.toString());
     port_.reset();
-    setLamp(PortLamp, images_.portClosedIcon);
+    setLamp(PortLamp, images_.portClosedIcon, text::kPortClosedLamp);
 }
 
 }  // namespace kt::ui
