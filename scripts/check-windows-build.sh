@@ -25,9 +25,9 @@ x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -Wpedantic -Werror -static
 
 int main()
 {
-    auto port = kt::serial::openSerialPort(1, 9600);
+    auto [port, failure] = kt::serial::openSerialPort(1, 9600);
     if (!port)
-        return kt::serial::portDevicePath(1).empty() ? 2 : 1;
+        return static_cast<int>(failure.detail.size());
     kt::serial::drainInput(*port);
     const auto frame = kt::serial::frameRequest(1, kt::device::statusWordRequest());
     return static_cast<int>(kt::serial::transact(*port, frame, kt::device::kChannelReadReplyLength).status);

@@ -5,6 +5,8 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kt::serial {
 
@@ -30,9 +32,50 @@ protected:
     SerialPort() = default;
 };
 
-// Opens port COM<portNumber> exclusively at `baudRate` and purges both queues.
-// Returns null when the port does not exist, is in use, or cannot take the settings.
-std::unique_ptr<SerialPort> openSerialPort(int portNumber, int baudRate);
+// A program that /proc shows with a device open.
+struct PortHolder {
+    std::string program;  // its name as the kernel keeps it (at most 15 bytes)
+    int processId = 0;
+
+    bool operator==(const PortHolder&) const = default;
+};
+
+// Why an open failed, decided from the system's own errors and from what COM<n> resolves to.
+struct OpenFailure {
+    enum class Kind {
+        UnsupportedSpeed,  // not one of kLineSpeeds
+        NoDevice,          // COM<n> resolves to no device, or to one that is not there
+        AccessDenied,      // the device is closed to this user
+        InUse,             // another program holds the device
+        SettingsRefused,   // the device is no terminal, or will not take 8N1 at the speed
+        Other,             // any other error: `detail` holds the system's own words
+    };
+
+    explicit OpenFailure(Kind kind = Kind::Other, std::string device = {},
+                         std::vector<PortHolder> holders = {}, std::string detail = {})
+        : kind(kind), device(std::move(device)), holders(std::move(holders)), detail(std::move(detail))
+    {
+    }
+
+    Kind kind;
+    std::string device;               // what COM<n> resolved to; empty when nothing
+    std::vector<PortHolder> holders;  // InUse: the other processes holding the device
+    std::string detail;               // Other: the system's description, UTF-8
+};
+
+// The open port, or, when `port` is null, why there is none.
+struct OpenResult {
+    // Implicit, so that an open returns its port or its failure as they are.
+    OpenResult(std::unique_ptr<SerialPort> port) : port(std::move(port)) {}
+    OpenResult(OpenFailure failure) : failure(std::move(failure)) {}
+
+    std::unique_ptr<SerialPort> port;
+    OpenFailure failure;
+};
+
+// Opens port COM<portNumber> exclusively at `baudRate` and purges both queues. A failed
+// open leaves nothing open.
+OpenResult openSerialPort(int portNumber, int baudRate);
 
 // The device that COM<portNumber> resolves to at this moment, empty if none.
 std::string portDevicePath(int portNumber);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
 
 #include "serial/line_speeds.h"
 #include "ui/lamp_images.h"
@@ -104,28 +105,38 @@ QWidget* createWidget(const ControlDescription& description, QWidget* parent)
     return nullptr;
 }
 
-QString accessibleNameOf(const ControlDescription& description, const QString& lastLabel)
-{
-    if (description.name)
-        return QString::fromUtf8(description.name);
-    switch (description.kind) {
-    case ControlKind::Label:
-    case ControlKind::Unit:
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-        return QString::fromUtf8(description.caption);
-    default:
-        return lastLabel;
-    }
-}
-
-QWidget* createControl(const ControlDescription& description, const QString& accessibleName, QWidget* parent)
+// Assistive tools read every control by what it shows now, so only words it does not show
+// are fixed here: a lamp or field without a label is named by `name`; a text, whose name is
+// what it shows, is described by it.
+QWidget* createControl(const ControlDescription& description, QWidget* parent)
 {
     QWidget* control = createWidget(description, parent);
     if (description.id != 0)
         control->setObjectName(QString::number(description.id));
-    control->setAccessibleName(accessibleName);
+    if (description.name) {
+        const QString words = QString::fromUtf8(description.name);
+        if (description.kind == ControlKind::Text)
+            control->setAccessibleDescription(words);
+        else
+            control->setAccessibleName(words);
+    }
     return control;
+}
+
+// A field, drop-down or text: shows a value that the label before it names.
+bool takesCaption(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Edit:
+    case ControlKind::CentredEdit:
+    case ControlKind::ReadOnlyEdit:
+    case ControlKind::PortList:
+    case ControlKind::RateList:
+    case ControlKind::Text:
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace
@@ -146,11 +157,14 @@ bool stretches(const ControlDescription& description)
 void addControls(std::span<const ControlDescription> descriptions, QWidget* parent,
                  const std::function<void(QWidget*)>& place)
 {
-    QString lastLabel;
+    QLabel* caption = nullptr;  // names the next control that takes a caption
     for (const ControlDescription& description : descriptions) {
+        QWidget* control = createControl(description, parent);
         if (description.kind == ControlKind::Label)
-            lastLabel = QString::fromUtf8(description.caption);
-        place(createControl(description, accessibleNameOf(description, lastLabel), parent));
+            caption = static_cast<QLabel*>(control);
+        else if (caption && takesCaption(description.kind))
+            std::exchange(caption, nullptr)->setBuddy(control);
+        place(control);
     }
 }
 

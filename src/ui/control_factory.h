@@ -9,7 +9,7 @@ class QWidget;
 namespace kt::ui {
 
 enum class ControlKind {
-    Label,         // static text that never changes; has no id; names the controls after it
+    Label,         // static text that never changes; has no id; names the value after it
     Unit,          // static unit text behind a field; has no id
     Edit,          // one-line text field
     CentredEdit,   // text field with centred text (the clock fields)
@@ -27,16 +27,17 @@ struct ControlDescription {
     int id = 0;                // 0 for labels, which no handler addresses
     const char* caption = "";  // UTF-8: label text, button or check box caption
     int width = 0;             // fields and texts: characters shown whole; 0 lets it stretch
-    const char* name = nullptr;  // UTF-8 name for assistive tools where no label names it
+    // UTF-8, for assistive tools, where the control shows no words and no label names it: a
+    // lamp's or field's name; a text's description, since its name is what it shows.
+    const char* name = nullptr;
 };
 
 // Whether the control takes the room left in its row (a field or text without a width).
 bool stretches(const ControlDescription& description);
 
 // Creates the controls as children of `parent`, each named by its id in decimal, and hands
-// them to `place` in order. Each is named for assistive
-// tools by its own `name`, else a button, check box or label by its caption and any other
-// control by the nearest label before it in `descriptions`.
+// them to `place` in order. A label is the buddy of the next field, drop-down or text after it
+// in `descriptions`, which assistive tools then read under the label's words.
 void addControls(std::span<const ControlDescription> descriptions, QWidget* parent,
                  const std::function<void(QWidget*)>& place);
 

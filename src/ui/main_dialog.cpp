@@ -8,6 +8,9 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "device/channel_status.h"
+#include "ui/device_text.h"
+
 namespace kt::ui {
 
 MainDialog::MainDialog(std::unique_ptr<Prompts> prompts, QWidget* parent)
@@ -43,9 +46,16 @@ void MainDialog::showMessage(QStringView text)
                           {QCoreApplication::applicationName(), text.toString(), QMessageBox::NoIcon});
 }
 
-void MainDialog::setLamp(int id, const QIcon& image)
+void MainDialog::setLamp(int id, const QIcon& image, QStringView meaning)
 {
-    label(id)->setPixmap(image.pixmap(kLampSize, kLampSize));
+    QLabel* lamp = label(id);
+    lamp->setPixmap(image.pixmap(kLampSize, kLampSize));
+    lamp->setAccessibleDescription(meaning.toString());
+}
+
+QString MainDialog::channelLampMeaning(int lamp, device::ChannelStatus status) const
+{
+    return label(lamp)->accessibleName() + fromDeviceText(device::channelStatusText(status));
 }
 
 void MainDialog::connectCommands()

@@ -63,7 +63,10 @@ private:
     void connectCommands();
     void showAboutBox();
 
-    void setLamp(int id, const QIcon& image);
+    // Shows `image` in the lamp `id`; `meaning` says in words what it shows, for assistive tools.
+    void setLamp(int id, const QIcon& image, QStringView meaning);
+    // A channel lamp's meaning: the lamp's name, its channel's title, and the state ("通道A：泄露").
+    QString channelLampMeaning(int lamp, device::ChannelStatus status) const;
 
     // Port button.
     void openClosePort();

@@ -10,6 +10,7 @@
 
 #include "ui/about_dialog.h"
 #include "ui/main_dialog.h"
+#include "ui/messages.h"
 
 namespace kt::ui {
 namespace {
@@ -29,9 +30,9 @@ void MainDialog::initialiseContents()
 {
     setWindowIcon(images_.appIcon);
 
-    label(PortLamp)->setPixmap(images_.portClosedIcon.pixmap(kLampSize));
+    setLamp(PortLamp, images_.portClosedIcon, text::kPortClosedLamp);
     for (int lamp : {ChannelALamp, ChannelBLamp})
-        label(lamp)->setPixmap(images_.normalIcon.pixmap(kLampSize));
+        setLamp(lamp, images_.normalIcon, channelLampMeaning(lamp, device::ChannelStatus::Normal));
     for (int stateText : {ChannelAStateText, ChannelBStateText})
         label(stateText)->setText(QStringLiteral("状态"));
 

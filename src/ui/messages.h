@@ -23,4 +23,8 @@ inline constexpr QStringView kStopMonitoring = u"停止监测";
 inline constexpr QStringView kSearchAddress = u"搜索地址";
 inline constexpr QStringView kStopSearch = u"停止搜索";
 
+// What the port lamp's picture means, for assistive tools.
+inline constexpr QStringView kPortOpenLamp = u"串口已打开";
+inline constexpr QStringView kPortClosedLamp = u"串口已关闭";
+
 }  // namespace kt::ui::text

@@ -103,10 +103,11 @@ void MainDialog::showChannelStatus(Channel channel, ChannelStatus status)
 {
     const ChannelControls& widgets = channelControls(channel);
     label(widgets.stateText)->setText(fromDeviceText(device::channelStatusText(status)));
+    const QString meaning = channelLampMeaning(widgets.lamp, status);
     switch (status) {
-    case ChannelStatus::Normal: setLamp(widgets.lamp, images_.normalIcon); break;
-    case ChannelStatus::Leak: setLamp(widgets.lamp, images_.leakIcon); break;
-    case ChannelStatus::Break: setLamp(widgets.lamp, images_.breakIcon); break;
+    case ChannelStatus::Normal: setLamp(widgets.lamp, images_.normalIcon, meaning); break;
+    case ChannelStatus::Leak: setLamp(widgets.lamp, images_.leakIcon, meaning); break;
+    case ChannelStatus::Break: setLamp(widgets.lamp, images_.breakIcon, meaning); break;
     }
     if (status != ChannelStatus::Leak)
         edit(widgets.leakField)->clear();

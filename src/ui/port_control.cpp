@@ -1,10 +1,12 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <array>
+#include <utility>
 
 #include "serial/line_speeds.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
+#include "ui/open_failure_text.h"
 
 namespace kt::ui {
 namespace {
@@ -26,13 +28,17 @@ void MainDialog::openClosePort()
         const int portNumber = selectedItem(*dropDown(PortNumberList)) + 1;
         const int rateIndex = selectedItem(*dropDown(PortBaudRateList));
         const int lineSpeed = rateIndex >= 0 ? serial::kLineSpeeds[static_cast<std::size_t>(rateIndex)] : 0;
-        port_ = serial::openSerialPort(portNumber, lineSpeed);
-        if (!port_) {
-            showMessage(u"打开串口失败,没有发现此串口或此串口被占用!!!");
+        serial::OpenResult opened = serial::openSerialPort(portNumber, lineSpeed);
+        if (!opened.port) {
+            // The fixed text, then what this machine found.
+            showMessage(QStringLiteral("打开串口失败,没有发现此串口或此串口被占用!!!\n")
+                        + openFailureDetail(opened.failure, dropDown(PortNumberList)->currentText(),
+                                            lineSpeed));
             return;
         }
+        port_ = std::move(opened.port);
         portButton->setText(text::kClosePort.toString());
-        setLamp(PortLamp, images_.portOpenIcon);
+        setLamp(PortLamp, images_.portOpenIcon, text::kPortOpenLamp);
         return;
     }
 
@@ -42,7 +48,7 @@ void MainDialog::openClosePort()
     }
     portButton->setText(text::kOpenPort.toString());
     port_.reset();
-    setLamp(PortLamp, images_.portClosedIcon);
+    setLamp(PortLamp, images_.portClosedIcon, text::kPortClosedLamp);
 }
 
 }  // namespace kt::ui

@@ -121,7 +121,7 @@ private slots:
 
         QStringList notes;
         const auto failure = link::pollChannels(
-            link, 1, {.replyWaitMs = 50, .stopAtFailedDistance = stopAtFailedDistance},
+            link, 1, {.replyWaitMs = 50, .beforeStatusRead = nullptr, .stopAtFailedDistance = stopAtFailedDistance},
             {.statusRead = [&](device::Channel c, device::ChannelStatus s) {
                  notes << QString("%1%2").arg(device::channelName(c).data()).arg(int(s));
              },

@@ -49,8 +49,10 @@ public:
         ::cfmakeraw(&raw);
         std::array<char, 128> terminalName{};
         if (::openpty(&controllerFd_, &terminalFd_, nullptr, &raw, nullptr) == 0
-            && ::ttyname_r(terminalFd_, terminalName.data(), terminalName.size()) == 0)
-            ::setenv(portVariable_.c_str(), terminalName.data(), 1);
+            && ::ttyname_r(terminalFd_, terminalName.data(), terminalName.size()) == 0) {
+            devicePath_ = terminalName.data();
+            ::setenv(portVariable_.c_str(), devicePath_.c_str(), 1);
+        }
     }
     ~PseudoTerminal()
     {
@@ -60,6 +62,9 @@ public:
     }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    // The terminal side's device, e.g. /dev/pts/3.
+    const std::string& devicePath() const { return devicePath_; }
 
     void send(std::span<const std::uint8_t> bytes) const
     {
@@ -150,12 +155,13 @@ private:
     // Held open by the test so that the controller side never sees the line hung up.
     int terminalFd_ = -1;
     std::string portVariable_;
+    std::string devicePath_;
 };
 
 // The console's port opened as COM<portNumber> on a fresh pseudo-terminal; `port` is null
 // when the open failed.
 struct ConsoleLine {
-    ConsoleLine(int portNumber, int baudRate) : controller(portNumber), port(openSerialPort(portNumber, baudRate)) {}
+    ConsoleLine(int portNumber, int baudRate) : controller(portNumber), port(openSerialPort(portNumber, baudRate).port) {}
 
     PseudoTerminal controller;
     std::unique_ptr<SerialPort> port;

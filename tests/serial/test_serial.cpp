@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "device_holder.h"
 #include "pseudo_terminal.h"
 #include "serial/crc16.h"
 #include "serial/exchange.h"
@@ -59,6 +60,7 @@ QByteArray framed(std::uint8_t address, const Bytes& rest)
 
 Q_DECLARE_METATYPE(Burst)
 Q_DECLARE_METATYPE(kt::serial::ReplyStatus)
+Q_DECLARE_METATYPE(kt::serial::OpenFailure::Kind)
 
 class TestSerial : public QObject {
     Q_OBJECT
@@ -70,11 +72,14 @@ private slots:
         QVERIFY(line.sendQueued(countingBytes(5)));  // waiting before the open: not for us
         line.cook();
 
-        auto port = openSerialPort(kPort, kBaud);
+        auto port = openSerialPort(kPort, kBaud).port;
         QVERIFY(port);
         QCOMPARE(waitForBytes(*port, 1, 50), 0u);
         QVERIFY(line.isExclusive());
-        QVERIFY(!openSerialPort(kPort, kBaud));
+        const OpenFailure refused = openSerialPort(kPort, kBaud).failure;
+        QCOMPARE(refused.kind, OpenFailure::Kind::InUse);
+        QCOMPARE(refused.device, line.devicePath());
+        QVERIFY(refused.holders.empty());  // only this process holds it: no other program to name
 
         // The refused second open left the first one working, every byte value unchanged both ways.
         const Bytes everyValue = countingBytes(256);
@@ -88,40 +93,64 @@ private slots:
 
         port.reset();
         QVERIFY(!line.isExclusive());
-        QVERIFY(openSerialPort(kPort, kBaud));
+        QVERIFY(openSerialPort(kPort, kBaud).port);
+    }
+
+    void inUseNamesTheOtherProgramHoldingIt()
+    {
+        const PseudoTerminal line(kPort);
+        const DeviceHolder holder(line.devicePath(), "kt-holder");
+        QVERIFY(holder.holds());
+        const OpenResult refused = openSerialPort(kPort, kBaud);
+        QVERIFY(!refused.port);
+        QCOMPARE(refused.failure.kind, OpenFailure::Kind::InUse);
+        QCOMPARE(refused.failure.holders, (std::vector<PortHolder>{{"kt-holder", holder.processId()}}));
     }
 
     void openRefusesWhatItCannotUse_data()
     {
+        using Kind = OpenFailure::Kind;
         QTest::addColumn<int>("portNumber");
         QTest::addColumn<QString>("namedFile");  // what KT5270_COM<n> names in a scratch dir; "": left as is
         QTest::addColumn<int>("baudRate");
-        QTest::newRow("port 0") << 0 << "" << kBaud;
-        QTest::newRow("port beyond the devices present") << 999 << "" << kBaud;
-        QTest::newRow("named device missing") << 5 << "ttyUSB99" << kBaud;
-        QTest::newRow("named file is not a terminal") << 5 << "plain-file" << kBaud;
+        QTest::addColumn<Kind>("kind");  // the failure names the named file as its device, if any
+        QTest::newRow("port 0") << 0 << "" << kBaud << Kind::NoDevice;
+        QTest::newRow("port beyond the devices present") << 999 << "" << kBaud << Kind::NoDevice;
+        QTest::newRow("named device missing") << 5 << "ttyUSB99" << kBaud << Kind::NoDevice;
+        QTest::newRow("named file is not a terminal") << 5 << "plain-file" << kBaud << Kind::SettingsRefused;
+        QTest::newRow("named file closed to this user") << 5 << "closed-file" << kBaud << Kind::AccessDenied;
+        QTest::newRow("named a directory: the system's words") << 5 << "." << kBaud << Kind::Other;
         for (int baudRate : {0, 1200, 115200, -9600})
-            QTest::addRow("%d baud on a working line", baudRate) << kPort << "" << baudRate;
+            QTest::addRow("%d baud on a working line", baudRate) << kPort << "" << baudRate << Kind::UnsupportedSpeed;
     }
     void openRefusesWhatItCannotUse()
     {
         QFETCH(int, portNumber);
         QFETCH(QString, namedFile);
         QFETCH(int, baudRate);
+        QFETCH(OpenFailure::Kind, kind);
+        if (kind == OpenFailure::Kind::AccessDenied && ::geteuid() == 0)
+            QSKIP("root opens a file whatever its mode: run as another user to check this refusal");
         const PseudoTerminal line(kPort);
         const QTemporaryDir scratch;
-        QFile plainFile(scratch.filePath("plain-file"));
-        QVERIFY(plainFile.open(QIODevice::WriteOnly));
+        for (const char* name : {"plain-file", "closed-file"})
+            QVERIFY(QFile(scratch.filePath(name)).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(scratch.filePath("closed-file"), {}));
         const QByteArray variable = QByteArray::fromStdString(posix::portOverrideVariable(portNumber));
-        if (!namedFile.isEmpty())
-            qputenv(variable, scratch.filePath(namedFile).toLocal8Bit());
+        const QString device = namedFile.isEmpty() ? QString() : scratch.filePath(namedFile);
+        if (!device.isEmpty())
+            qputenv(variable, device.toLocal8Bit());
         const auto unsetName = qScopeGuard([&] {
-            if (!namedFile.isEmpty())
+            if (!device.isEmpty())
                 qunsetenv(variable);
         });
 
-        QVERIFY(!openSerialPort(portNumber, baudRate));
-        QVERIFY(openSerialPort(kPort, kBaud));  // the refusal left nothing locked
+        const OpenResult refused = openSerialPort(portNumber, baudRate);
+        QVERIFY(!refused.port);
+        QCOMPARE(refused.failure.kind, kind);
+        QCOMPARE(QString::fromStdString(refused.failure.device), device);
+        QCOMPARE(refused.failure.detail.empty(), kind != OpenFailure::Kind::Other);
+        QVERIFY(openSerialPort(kPort, kBaud).port);  // the refusal left nothing locked
     }
 
     void waitAndReadEndAtCountGapOrLimit_data()

@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <optional>
-#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -16,20 +14,6 @@ namespace kt::serial::posix {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The number after `prefix` in a device name such as ttyUSB10; none when the rest is not
-// purely decimal (ttyUSB, ttyS0a).
-std::optional<unsigned> deviceNumber(std::string_view name, std::string_view prefix)
-{
-    if (!name.starts_with(prefix) || name.size() == prefix.size())
-        return std::nullopt;
-    const std::string_view digits = name.substr(prefix.size());
-    unsigned number = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (error != std::errc() || end != digits.data() + digits.size())
-        return std::nullopt;
-    return number;
-}
 
 // The 8250 driver registers ttyS placeholders for ports that may not exist; only those
 // whose UART type the kernel identified (type is non-zero) have hardware behind them.
@@ -58,7 +42,7 @@ std::vector<fs::path> presentDevicesOf(const DeviceGroup& group,
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(directories.dev, error)) {
         const std::string name = entry.path().filename().string();
-        const std::optional<unsigned> number = deviceNumber(name, group.prefix);
+        const std::optional<unsigned> number = numberAfter(name, group.prefix);
         if (!number || (group.needsRecognisedUart && !hasRecognisedUart(directories, name)))
             continue;
         numbered.emplace_back(*number, entry.path());
@@ -79,6 +63,18 @@ std::string processEnvironment(const std::string& name)
 }
 
 }  // namespace
+
+std::optional<unsigned> numberAfter(std::string_view name, std::string_view prefix)
+{
+    if (!name.starts_with(prefix) || name.size() == prefix.size())
+        return std::nullopt;
+    const std::string_view digits = name.substr(prefix.size());
+    unsigned number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return number;
+}
 
 std::string portOverrideVariable(int portNumber)
 {

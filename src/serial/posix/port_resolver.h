@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kt::serial::posix {
@@ -12,6 +14,10 @@ struct DeviceDirectories {
     std::filesystem::path dev = "/dev";
     std::filesystem::path sysClassTty = "/sys/class/tty";
 };
+
+// The number after `prefix` in a name such as ttyUSB10 (or 4711 after no prefix); none when
+// the rest is empty or not purely decimal (ttyUSB, ttyS0a).
+std::optional<unsigned> numberAfter(std::string_view name, std::string_view prefix);
 
 // The value of an environment variable, empty when it is not set.
 using EnvironmentLookup = std::function<std::string(const std::string& name)>;

@@ -1,6 +1,7 @@
 #include "serial/serial_port.h"
 
 #include "serial/line_speeds.h"
+#include "serial/posix/port_holders.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +9,8 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -91,13 +94,14 @@ public:
 
     // The advisory lock keeps out every other process that locks, root included (root
     // passes TIOCEXCL); TIOCEXCL also refuses unprivileged programs that do not lock.
-    bool claim()
+    // Returns 0, or the error that refused the lock.
+    int claim()
     {
         if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-            return false;
+            return errno;
         claimed_ = true;
         ::ioctl(fd_, TIOCEXCL);  // fails only on non-terminals, which applyLineSettings refuses
-        return true;
+        return 0;
     }
 
     bool applyLineSettings(speed_t speed)
@@ -179,26 +183,48 @@ private:
     bool claimed_ = false;
 };
 
+// What an error of the open or the lock says about `device`.
+OpenFailure failureFrom(int error, const std::string& device)
+{
+    using Kind = OpenFailure::Kind;
+    switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return OpenFailure(Kind::NoDevice, device);
+    case EACCES:
+    case EPERM:
+        return OpenFailure(Kind::AccessDenied, device);
+    case EBUSY:        // another process set TIOCEXCL
+    case EWOULDBLOCK:  // another process holds the lock
+        return OpenFailure(Kind::InUse, device, posix::processesHolding(device));
+    default:
+        return OpenFailure(Kind::Other, device, {}, std::generic_category().message(error));
+    }
+}
+
 }  // namespace
 
-std::unique_ptr<SerialPort> openSerialPort(int portNumber, int baudRate)
+OpenResult openSerialPort(int portNumber, int baudRate)
 {
     const std::optional<speed_t> speed = termiosSpeed(baudRate);
     if (!isSupportedBaudRate(baudRate) || !speed)
-        return nullptr;
+        return OpenFailure(OpenFailure::Kind::UnsupportedSpeed);
     const std::string device = portDevicePath(portNumber);
     if (device.empty())
-        return nullptr;
+        return OpenFailure(OpenFailure::Kind::NoDevice);
 
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return nullptr;
+        return failureFrom(errno, device);
     auto port = std::make_unique<PosixSerialPort>(fd);
-    if (!port->claim() || !port->applyLineSettings(*speed))
-        return nullptr;
+    if (const int error = port->claim(); error != 0)
+        return failureFrom(error, device);
+    if (!port->applyLineSettings(*speed))
+        return OpenFailure(OpenFailure::Kind::SettingsRefused, device);
     port->holdDtrOff();
     port->purgeQueues();  // whatever waited before the open is not for us
-    return port;
+    return OpenResult(std::move(port));
 }
 
 }  // namespace kt::serial

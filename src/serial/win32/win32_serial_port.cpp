@@ -3,6 +3,7 @@
 #include "serial/line_speeds.h"
 
 #include <string>
+#include <utility>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -83,26 +84,49 @@ private:
     HANDLE handle_;
 };
 
+// The system's own description of `error`, in the user's language, as UTF-8.
+std::string systemMessage(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = text ? std::wstring(text, length) : std::wstring();
+    ::LocalFree(text);
+    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n'))
+        message.pop_back();  // the system ends its messages with a line break
+    if (message.empty())
+        return "error " + std::to_string(error);
+
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()), utf8.data(), size,
+                          nullptr, nullptr);
+    return utf8;
+}
+
 }  // namespace
 
-std::unique_ptr<SerialPort> openSerialPort(int portNumber, int baudRate)
+OpenResult openSerialPort(int portNumber, int baudRate)
 {
     if (!isSupportedBaudRate(baudRate))
-        return nullptr;
+        return OpenFailure(OpenFailure::Kind::UnsupportedSpeed);
     const std::string device = portDevicePath(portNumber);
     if (device.empty())
-        return nullptr;
+        return OpenFailure(OpenFailure::Kind::NoDevice);
 
-    // No sharing: a port another program holds fails to open here.
+    // No sharing: a port another program holds fails to open here. The system's error says
+    // which of missing, in use or denied it is, in the user's language.
     const HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return nullptr;
+        return OpenFailure(OpenFailure::Kind::Other, device, {}, systemMessage(::GetLastError()));
     auto port = std::make_unique<Win32SerialPort>(handle);  // closes the device on every return
     if (!port->applyLineSettings(baudRate))
-        return nullptr;
+        return OpenFailure(OpenFailure::Kind::SettingsRefused, device);
     port->prepareTransfers();
-    return port;
+    return OpenResult(std::move(port));
 }
 
 // The "\\.\" form also reaches COM10 and above, which the bare name does not.
