@@ -14,7 +14,8 @@
 #include "recording_prompts.h"
 #include "sim/controller_simulator.h"
 
-using Frames = std::vector<kt::sim::Bytes>;
+// Frames as hex: "01 03 60 01 00 02 8B CB".
+using Frames = QStringList;
 // Controls and their texts, as typed or as shown.
 using Texts = std::vector<std::pair<int, QString>>;
 
@@ -118,9 +119,15 @@ public:
 
     Frames takeFrames()
     {
-        Frames frames = simulator.receivedFrames();
+        Frames frames;
+        for (const kt::sim::Bytes& frame : simulator.receivedFrames())
+            frames << hex(frame);
         simulator.clearReceivedFrames();
         return frames;
+    }
+    static QString hex(const kt::sim::Bytes& bytes)
+    {
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())).toHex(' ').toUpper();
     }
 
     kt::sim::ControllerSimulator simulator;

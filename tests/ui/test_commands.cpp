@@ -54,10 +54,11 @@ SetUp faulting(const Fault& fault, std::optional<std::uint16_t> firstRegister = 
     };
 }
 
-SetUp queued(const kt::sim::Bytes& stale)
+SetUp queued(const char* stale)
 {
     return [=](ConsoleFixture& console) {
-        console.simulator.injectBytes(stale);
+        const QByteArray bytes = QByteArray::fromHex(stale);
+        console.simulator.injectBytes({bytes.begin(), bytes.end()});
         QTest::qWait(20);
     };
 }
@@ -80,7 +81,8 @@ Texts clockFields(const QStringList& six)
     return fields;
 }
 
-// State text, leak field and lamp of A, then of B.
+// State text, leak field and lamp of A, then of B; the counters stay blank, as a single poll
+// is no monitoring cycle.
 Texts channelDisplay(const QStringList& six)
 {
     return {{ChannelAStateText, six[0]}, {ChannelALeakField, six[1]}, {ChannelALamp, six[2]},
@@ -104,49 +106,47 @@ private slots:
         const auto row = [](const char* name, const Press& press) { QTest::newRow(name) << press; };
         const auto length = ChannelSetting::CableLength, resistivity = ChannelSetting::Resistivity,
                    calibration = ChannelSetting::Calibration, zero = ChannelSetting::ZeroCalibrationResult;
-        const Frames readLengthA{{0x01, 0x03, 0x60, 0x01, 0x00, 0x02, 0x8B, 0xCB}};
-        const Frames readLengthB{{0x01, 0x03, 0x60, 0x02, 0x00, 0x02, 0x7B, 0xCB}};
-        const Frames readClock{{0x01, 0x03, 0x60, 0x10, 0x00, 0x04, 0x5B, 0xCC}};
-        const Frames zeroA{{0x01, 0x04, 0x40, 0x08, 0x00, 0x01, 0xA5, 0xC8}};
-        const Frames logCount{{0x01, 0x03, 0x40, 0x10, 0x00, 0x01, 0x90, 0x0F}};
-        const Frames clearLog{{0x01, 0x06, 0x40, 0x10, 0x00, 0x01, 0x5C, 0x0F}};
-        const kt::sim::Bytes status{0x01, 0x04, 0x40, 0x02, 0x00, 0x01, 0x85, 0xCA};
-        const kt::sim::Bytes distanceA{0x01, 0x04, 0x40, 0x03, 0x00, 0x01, 0xD4, 0x0A};
-        const kt::sim::Bytes distanceB{0x01, 0x04, 0x40, 0x04, 0x00, 0x01, 0x65, 0xCB};
+        const Frames readLengthA{"01 03 60 01 00 02 8B CB"};
+        const Frames readClock{"01 03 60 10 00 04 5B CC"};
+        const Frames zeroA{"01 04 40 08 00 01 A5 C8"};
+        const Frames logCount{"01 03 40 10 00 01 90 0F"};
+        const Frames clearLog{"01 06 40 10 00 01 5C 0F"};
+        const QString status = "01 04 40 02 00 01 85 CA";
+        const QString distanceA = "01 04 40 03 00 01 D4 0A", distanceB = "01 04 40 04 00 01 65 CB";
         const QString wordRange = QStringLiteral("数值范围是0~65535，请重新输入!!!");
 
         row("read length A", {ReadLengthAButton, {}, {holding(length, Channel::A, 1250)}, readLengthA, "", {{LengthAField, "12.50"}}});
         row("read length A, reply short, keeps the field", {ReadLengthAButton, {{LengthAField, "kept"}},
             {faulting(Fault::truncated(1))}, readLengthA, "读数据错误", {{LengthAField, "kept"}}});
-        row("read length B", {ReadLengthBButton, {}, {holding(length, Channel::B, 0xFFFFFFFE)}, readLengthB, "", {{LengthBField, "-0.02"}}});
         row("read length B without a value keeps the field", {ReadLengthBButton, {{LengthBField, "old"}},
-            {holding(length, Channel::B, 0xFFFFFFFF)}, readLengthB, "读取失败!", {{LengthBField, "old"}}});
+            {holding(length, Channel::B, 0xFFFFFFFF)}, {"01 03 60 02 00 02 7B CB"}, "读取失败!",
+            {{LengthBField, "old"}}});
         row("write length A", {WriteLengthAButton, {{LengthAField, "12.5"}}, {},
-            {{0x01, 0x06, 0x60, 0x01, 0x00, 0x02, 0x00, 0x00, 0x04, 0xE2, 0xE7, 0xC3}}, "写入成功!", {}, "写入失败!"});
+            {"01 06 60 01 00 02 00 00 04 E2 E7 C3"}, "写入成功!", {}, "写入失败!"});
         row("write length A empty", {WriteLengthAButton, {{LengthAField, ""}}, {}, {}, "请输入感应线长度!", {}});
         row("write length B empty sends 0", {WriteLengthBButton, {{LengthBField, ""}}, {},
-            {{0x01, 0x06, 0x60, 0x02, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x56, 0x4A}}, "写入成功", {}, "写入失败"});
+            {"01 06 60 02 00 02 00 00 00 00 56 4A"}, "写入成功", {}, "写入失败"});
         row("write length B too long", {WriteLengthBButton, {{LengthBField, "21474836.48"}}, {}, {}, "长度超出范围，请重新输入!!!", {}});
         row("read resistivity A at station 200", {ReadResistivityAButton, {{StationAddressField, " 200 "}},
-            {atStation(200), holding(resistivity, Channel::A, 400)}, {{0xC8, 0x03, 0x60, 0x04, 0x00, 0x01, 0xCA, 0x52}}, "",
+            {atStation(200), holding(resistivity, Channel::A, 400)}, {"C8 03 60 04 00 01 CA 52"}, "",
             {{ResistivityAField, "400"}}});
         row("write resistivity A", {WriteResistivityAButton, {{ResistivityAField, "400"}}, {},
-            {{0x01, 0x06, 0x60, 0x04, 0x00, 0x01, 0x01, 0x90, 0x4F, 0x9B}}, "设置感应线A电阻率成功!!!", {}, "设置感应线A电阻率失败!!!"});
+            {"01 06 60 04 00 01 01 90 4F 9B"}, "设置感应线A电阻率成功!!!", {}, "设置感应线A电阻率失败!!!"});
         row("write resistivity A too large", {WriteResistivityAButton, {{ResistivityAField, "65536"}}, {}, {}, wordRange, {}});
         // Stale input, a late reply to an earlier request and line noise, is drained first.
         row("read resistivity B after stale input", {ReadResistivityBButton, {},
-            {holding(resistivity, Channel::B, 0xFFFF), queued({0x01, 0x03, 0x02, 0x12, 0x34, 0xB5, 0x33, 0xFF, 0x00})},
-            {{0x01, 0x03, 0x60, 0x06, 0x00, 0x01, 0x7A, 0x0B}}, "", {{ResistivityBField, "65535"}}});
+            {holding(resistivity, Channel::B, 0xFFFF), queued("01 03 02 12 34 B5 33 FF 00")},
+            {"01 03 60 06 00 01 7A 0B"}, "", {{ResistivityBField, "65535"}}});
         row("write resistivity B", {WriteResistivityBButton, {{ResistivityBField, "65535"}}, {},
-            {{0x01, 0x06, 0x60, 0x06, 0x00, 0x01, 0xFF, 0xFF, 0x36, 0x17}}, "设置感应线B电阻率成功!!!", {}, "设置感应线B电阻率失败!!!"});
+            {"01 06 60 06 00 01 FF FF 36 17"}, "设置感应线B电阻率成功!!!", {}, "设置感应线B电阻率失败!!!"});
         row("read calibration A", {ReadCalibrationAButton, {}, {holding(calibration, Channel::A, 12)},
-            {{0x01, 0x03, 0x60, 0x08, 0x00, 0x01, 0x1B, 0xC8}}, "", {{CalibrationAField, "12"}}});
+            {"01 03 60 08 00 01 1B C8"}, "", {{CalibrationAField, "12"}}});
         row("write calibration A", {WriteCalibrationAButton, {{CalibrationAField, "12"}}, {},
-            {{0x01, 0x06, 0x60, 0x08, 0x00, 0x01, 0x00, 0x0C, 0x5E, 0x63}}, "设置感应线A校正值成功!!!", {}, "设置感应线A校正值失败!!!"});
+            {"01 06 60 08 00 01 00 0C 5E 63"}, "设置感应线A校正值成功!!!", {}, "设置感应线A校正值失败!!!"});
         row("read calibration B", {ReadCalibrationBButton, {}, {holding(calibration, Channel::B, 7)},
-            {{0x01, 0x03, 0x60, 0x09, 0x00, 0x01, 0x4A, 0x08}}, "", {{CalibrationBField, "7"}}});
+            {"01 03 60 09 00 01 4A 08"}, "", {{CalibrationBField, "7"}}});
         row("write calibration B", {WriteCalibrationBButton, {{CalibrationBField, "7"}}, {},
-            {{0x01, 0x06, 0x60, 0x09, 0x00, 0x01, 0x00, 0x07, 0x22, 0x64}}, "设置感应线B校正值成功!!!", {}, "设置感应线B校正值失败!!!"});
+            {"01 06 60 09 00 01 00 07 22 64"}, "设置感应线B校正值成功!!!", {}, "设置感应线B校正值失败!!!"});
 
         row("read clock", {ReadClockButton, {}, {device([](ControllerDevice& d) { d.clock().set({2012, 3, 5, 9, 7, 3}); })},
             readClock, "", clockFields({"2012", "3", "5", "9", "7", "3"})});
@@ -154,8 +154,8 @@ private slots:
             {device([](ControllerDevice& d) { d.setAddressFilter(kt::sim::AddressFilter::NoAddress); })}, readClock, "读数据错误",
             clockFields({"2012", "3", "5", "9", "7", "3"}), "", 450});
         const QStringList highest{"2010", "12", "31", "23", "59", "59"};
-        row("set clock", {SetClockButton, clockFields(highest), {}, {{0x01, 0x10, 0x60, 0x10, 0x00, 0x04, 0x20, 0x10, 0x12, 0x31,
-            0x23, 0x59, 0x00, 0x59, 0x05, 0x12}}, "设置时间成功!!!", clockFields(highest), "设置时间失败!!!"});
+        row("set clock", {SetClockButton, clockFields(highest), {}, {"01 10 60 10 00 04 20 10 12 31 23 59 00 59 05 12"},
+            "设置时间成功!!!", clockFields(highest), "设置时间失败!!!"});
         // The fields are checked in turn; those before the wrong one hold their lowest or highest value.
         const auto refusedClock = [&](const char* name, const QStringList& six, const char* message) {
             row(name, {SetClockButton, clockFields(six), {}, {}, message, {}});
@@ -170,9 +170,9 @@ private slots:
         // The console keeps its own port and station address.
         const Texts console{{PortButton, "关闭串口"}, {PortBaudRateList, "9600"}, {StationAddressField, "1"}};
         row("set baud rate, typed", {SetDeviceBaudRateButton, {{DeviceBaudRateList, " 1200 baud"}}, {},
-            {{0x01, 0x06, 0x80, 0x00, 0x00, 0x01, 0x04, 0xB0, 0xAA, 0xB3}}, "设置波特率成功!!!", console, "设置波特率失败!!!"});
+            {"01 06 80 00 00 01 04 B0 AA B3"}, "设置波特率成功!!!", console, "设置波特率失败!!!"});
         row("set baud rate too high", {SetDeviceBaudRateButton, {{DeviceBaudRateList, "115200"}}, {}, {}, wordRange, {}});
-        const Frames setAddress{{0x01, 0x06, 0x80, 0x01, 0x00, 0x01, 0x00, 0x05, 0x54, 0x04}};
+        const Frames setAddress{"01 06 80 01 00 01 00 05 54 04"};
         row("set address", {SetDeviceAddressButton, {{NewAddressField, "5"}}, {}, setAddress, "设置地址成功!!!", console});
         row("set address refused", {SetDeviceAddressButton, {{NewAddressField, "5"}},
             {device([](ControllerDevice& d) { d.refuseWrites(1); })}, setAddress, "设置地址失败!!!", {}});
@@ -184,12 +184,12 @@ private slots:
         row("zero calibration A fails", {ZeroCalibrationAButton, {}, {holding(zero, Channel::A, 0x0100)}, zeroA, "校准失败!", {}});
         row("zero calibration B at station 200", {ZeroCalibrationBButton, {{StationAddressField, "200"}},
             {atStation(200), holding(zero, Channel::B, 0), holding(zero, Channel::A, 1)},
-            {{0xC8, 0x04, 0x40, 0x09, 0x00, 0x01, 0xE5, 0x91}}, "校准成功!", {}});
+            {"C8 04 40 09 00 01 E5 91"}, "校准成功!", {}});
         row("zero calibration, another station answers", {ZeroCalibrationAButton, {}, {faulting(Fault::fromStation(9))}, zeroA, "", {}});
         row("zero calibration, no reply", {ZeroCalibrationAButton, {}, {faulting(Fault::noReply())}, zeroA, "无数据返回!", {}, "", 900});
         row("zero calibration, bad checksum", {ZeroCalibrationAButton, {}, {faulting(Fault::badChecksum())}, zeroA, "通信校验错误!", {}});
         // Stale input is not drained: the reply comes one byte late.
-        row("zero calibration, stale byte queued", {ZeroCalibrationAButton, {}, {queued({0x01})}, zeroA, "通信校验错误!", {}});
+        row("zero calibration, stale byte queued", {ZeroCalibrationAButton, {}, {queued("01")}, zeroA, "通信校验错误!", {}});
         row("zero calibration, late reply", {ZeroCalibrationAButton, {}, {faulting(Fault::delayed(700ms))}, zeroA, "校准成功!", {}, "", 650});
 
         row("log count", {ReadLogCountButton, {{LogCountField, "old"}},
@@ -199,7 +199,7 @@ private slots:
         row("clear log, bad checksum", {ClearLogButton, {}, {faulting(Fault::badChecksum())}, clearLog, "校验出错!!!", {}});
         row("download log", {ReadLogButton, {{LogCountField, "old"}},
             {device([](ControllerDevice& d) { d.log().setRecords({kt::sim::makeLogRecord({2010, 7, 7, 9, 5}, 1, 0, 1234)}); })},
-            {logCount[0], {0x01, 0x03, 0x50, 0x00, 0x00, 0x05, 0x94, 0xC9}}, "",
+            {logCount[0], "01 03 50 00 00 05 94 C9"}, "",
             {{EventTable, "0|2010-7-7 9:5|B|泄露|12.34"}, {LogCountField, "old"}}});
 
         // Channel B is read first; a status code above 2 changes nothing.
@@ -303,7 +303,7 @@ private slots:
             const QString refused = QString::fromUtf8(reason);
             QCOMPARE(shown, QStringList({refused, refused, "", refused, refused, refused}));
             console.waitUntilPortIsFree();
-            QCOMPARE(console.takeFrames().size(), std::size_t(1));
+            QCOMPARE(console.takeFrames().size(), 1);
         }
         QCOMPARE(console.text(MonitorButton), QStringLiteral("开始监测"));
         QCOMPARE(console.text(SearchButton), QStringLiteral("搜索地址"));

@@ -16,13 +16,11 @@ using kt::sim::ControllerDevice;
 using kt::sim::Fault;
 using kt::sim::FaultRule;
 
-Q_DECLARE_METATYPE(Frames)
 Q_DECLARE_METATYPE(Fault)
 
 namespace {
 
-const kt::sim::Bytes kCountRequest{0x01, 0x03, 0x40, 0x10, 0x00, 0x01, 0x90, 0x0F};
-const kt::sim::Bytes kFullFirstBlock{0x01, 0x03, 0x50, 0x00, 0x00, 0x7D, 0x94, 0xEB};
+const QString kCountRequest = QStringLiteral("01 03 40 10 00 01 90 0F");
 
 // The controller holds records 0 to min(count, 40) - 1 of a made-up log, each a leak on
 // channel B whose time and distance tell it apart, and reports `count` of them.
@@ -86,7 +84,7 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<Frames>("blocks");
         QTest::newRow("26 in two blocks")
-            << 26 << Frames{kFullFirstBlock, {0x01, 0x03, 0x50, 0xFA, 0x00, 0x05, 0xB4, 0xF8}};
+            << 26 << Frames{"01 03 50 00 00 7D 94 EB", "01 03 50 FA 00 05 B4 F8"};
         QTest::newRow("41 not read") << 41 << Frames{};
     }
     void downloadReadsTheCountThenItsBlocks()
@@ -111,9 +109,7 @@ private slots:
 
         console.click(ReadLogButton);
         QCOMPARE(console.takeMessage(), QString());
-        Frames requests{kCountRequest};
-        requests.insert(requests.end(), blocks.begin(), blocks.end());
-        QCOMPARE(console.takeFrames(), requests);
+        QCOMPARE(console.takeFrames(), Frames{kCountRequest} + blocks);
         QCOMPARE(console.text(EventTable), count <= 40 ? numberedRows(count) : QString());
         QCOMPARE(console.text(LogCountField), QStringLiteral("kept"));
         // A lower bound only: the watcher may start late, never early.

@@ -26,18 +26,6 @@ namespace {
 
 const QString kOpenFailure = QStringLiteral("打开串口失败,没有发现此串口或此串口被占用!!!");
 
-// The id of the control owning `widget` (a drop-down's text part belongs to the drop-down).
-int owningId(const QWidget* widget)
-{
-    for (; widget; widget = widget->parentWidget()) {
-        bool isId = false;
-        const int id = widget->objectName().toInt(&isId);
-        if (isId)
-            return id;
-    }
-    return 0;
-}
-
 // COM1 named by a link to the controller's device, and the port open.
 struct PluggableConsole {
     PluggableConsole() { console.openPort(); }
@@ -169,7 +157,7 @@ private slots:
         }
         QList<int> visited;
         for (qsizetype step = 0; step <= expected.size(); ++step) {
-            visited << owningId(QApplication::focusWidget());
+            visited << QApplication::focusWidget()->objectName().toInt();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
         QCOMPARE(visited, expected + QList<int>{PortNumberList});
@@ -201,7 +189,7 @@ private slots:
         QCOMPARE(console.dialog->isVisible(), result < 0);
         if (result >= 0)
             QCOMPARE(console.dialog->result(), result);
-        QCOMPARE(console.takeFrames().size(), std::size_t(result < 0 ? 1 : 0));
+        QCOMPARE(console.takeFrames().size(), result < 0 ? 1 : 0);
     }
 
     // The menu and the About box each run their own loop; they are answered from inside.
