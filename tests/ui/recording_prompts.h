@@ -22,14 +22,6 @@ public:
         return saveAnswer;
     }
 
-    QStringList messageTexts() const
-    {
-        QStringList texts;
-        for (const kt::ui::MessageBoxRequest& message : messages)
-            texts << message.text;
-        return texts;
-    }
-
     std::vector<kt::ui::MessageBoxRequest> messages;
     std::vector<kt::ui::SaveFileRequest> saveRequests;
     QString saveAnswer;  // what the save dialog returns; empty: the operator cancels

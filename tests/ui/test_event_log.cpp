@@ -1,50 +1,75 @@
-// The event log buttons against a simulated controller: the count, the clear and the download
-// into the event table, with the frames they send and what the operator sees.
+// The event log download against a simulated controller: its blocks, the event table, the
+// export file it appends to, and what a failed exchange or an unwritable file leaves behind.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QTemporaryDir>
-#include <QTest>
-#include <chrono>
+#include <QTimer>
 #include <future>
 
-#include "event_log_support.h"
+#include "console_fixture.h"
 
 using namespace kt::ui;
 using namespace std::chrono_literals;
-using kt::sim::Bytes;
 using kt::sim::ControllerDevice;
 using kt::sim::Fault;
 using kt::sim::FaultRule;
-using kt::sim::LogRecord;
 
-Q_DECLARE_METATYPE(kt::sim::Bytes)
-Q_DECLARE_METATYPE(kt::sim::Fault)
-Q_DECLARE_METATYPE(kt::sim::LogRecord)
-Q_DECLARE_METATYPE(std::vector<kt::sim::Bytes>)
+Q_DECLARE_METATYPE(Fault)
 
 namespace {
 
-constexpr std::uint16_t kCountRegister = 0x4010;
-constexpr std::uint16_t kFirstBlockRegister = 0x5000;
-constexpr std::uint16_t kSecondBlockRegister = 0x50FA;
+const QString kCountRequest = QStringLiteral("01 03 40 10 00 01 90 0F");
 
-const Bytes kCountRequest = framed({0x01, 0x03, 0x40, 0x10, 0x00, 0x01});
-
-// How long the simulator sees between the request numbered `earlier` (from 1) and the next.
-std::future<std::chrono::milliseconds> gapAfterRequest(kt::sim::ControllerSimulator& simulator,
-                                                       std::size_t earlier)
+// The controller holds records 0 to min(count, 40) - 1 of a made-up log, each a leak on
+// channel B whose time and distance tell it apart, and reports `count` of them.
+void holdNumberedRecords(ConsoleFixture& console, int count)
 {
-    return std::async(std::launch::async, [&simulator, earlier] {
-        simulator.waitForFrames(earlier, 10s);
-        const auto start = std::chrono::steady_clock::now();
-        simulator.waitForFrames(earlier + 1, 10s);
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now() - start);
+    std::vector<kt::sim::LogRecord> records;
+    for (int k = 0; k < std::min(count, 40); ++k)
+        records.push_back(kt::sim::makeLogRecord({2010, 1 + k % 12, 1 + k % 28, k % 24, k}, 1, 0, std::uint16_t(100 + k)));
+    console.simulator.withDevice([&](ControllerDevice& device) {
+        device.log().setRecords(records);
+        device.log().forceReportedCount(std::uint16_t(count));
     });
 }
 
-int heldRecordCount(ConsoleFixture& console)
+// The table rows of the first `count` numbered records.
+QString numberedRows(int count)
 {
-    return console.simulator.withDevice(
-        [](ControllerDevice& device) { return int(device.log().records().size()); });
+    QStringList rows;
+    for (int k = 0; k < count; ++k)
+        rows << QStringLiteral("%1|2010-%2-%3 %4:%5|B|泄露|%6").arg(k).arg(1 + k % 12).arg(1 + k % 28).arg(k % 24).arg(k)
+                    .arg(QString::number((100 + k) / 100.0, 'f', 2));
+    return rows.join(u'\n');
+}
+
+const QString kEarlierRow = QStringLiteral("0|2001-1-1 1:1|A|断线|");
+
+// A download of one record, whose row the next download must replace.
+void downloadEarlierRow(ConsoleFixture& console)
+{
+    console.simulator.withDevice([](ControllerDevice& device) {
+        device.log().setRecords({kt::sim::makeLogRecord({2001, 1, 1, 1, 1}, 0, 2, 0)});
+    });
+    console.click(ReadLogButton);
+    QCOMPARE(console.text(EventTable), kEarlierRow);
+    console.takeFrames();
+}
+
+// Ticks the save-log box and confirms the save dialog with `path`.
+void chooseExportFile(ConsoleFixture& console, const QString& path)
+{
+    console.prompts->saveAnswer = path;
+    console.dialog->checkBox(SaveLogCheckBox)->click();
+    QVERIFY(console.dialog->checkBox(SaveLogCheckBox)->isChecked());
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<missing>");
 }
 
 }  // namespace
@@ -53,214 +78,165 @@ class EventLogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // The count fills its field; the clear, a write of one word that carries none (8 bytes,
-    // not 10), reports the controller's answer and leaves the field. Neither touches the table.
-    void countAndClear_data()
-    {
-        QTest::addColumn<int>("button");
-        QTest::addColumn<int>("held");
-        QTest::addColumn<uint>("refusal");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("recordsLeft");
-        const int count = ReadLogCountButton, clear = ClearLogButton;
-        QTest::newRow("count of an empty log") << count << 0 << 0u << "" << "0" << 0;
-        QTest::newRow("count of two bytes") << count << 258 << 0u << "" << "258" << 40;
-        QTest::newRow("count unsigned") << count << 65535 << 0u << "" << "65535" << 40;
-        QTest::newRow("clear accepted") << clear << 3 << 0u << "清除日志成功!!!" << "kept" << 0;
-        QTest::newRow("clear refused low") << clear << 3 << 0x0001u << "清除日志失败!!!" << "kept" << 3;
-        QTest::newRow("clear refused high") << clear << 3 << 0x0100u << "清除日志失败!!!" << "kept" << 3;
-    }
-    void countAndClear()
-    {
-        QFETCH(int, button);
-        QFETCH(int, held);
-        QFETCH(uint, refusal);
-        QFETCH(QString, message);
-        QFETCH(QString, shown);
-        QFETCH(int, recordsLeft);
-        ConsoleFixture console;
-        console.openPort();
-        holdNumberedRecords(console, held);
-        console.simulator.withDevice([&](ControllerDevice& device) {
-            device.refuseWrites(static_cast<std::uint16_t>(refusal), kCountRegister);
-        });
-        console.setText(LogCountField, QStringLiteral("kept"));
-        showEarlierRows(*console.dialog);
-        console.click(button);
-        QCOMPARE(console.takeMessage(), message);
-        QCOMPARE(console.text(LogCountField), shown);
-        const Bytes request = button == ClearLogButton ? framed({0x01, 0x06, 0x40, 0x10, 0x00, 0x01})
-                                                       : kCountRequest;
-        QCOMPARE(console.takeFrames(), std::vector<Bytes>{request});
-        QCOMPARE(heldRecordCount(console), recordsLeft);
-        QCOMPARE(tableRows(*console.dialog), kEarlierRows);
-    }
-
-    // A download that ends without a message has read exactly the replies the controller sent,
-    // 10 bytes a record and 5 around them: a longer wait would come up short, a shorter read
-    // would fail its checksum.
-    void downloadPlans_data()
+    // The count comes first; more than 40 records are not read at all.
+    void downloadReadsTheCountThenItsBlocks_data()
     {
         QTest::addColumn<int>("count");
-        QTest::addColumn<std::vector<Bytes>>("blockRequests");
-        const Bytes fullFirstBlock = framed({0x21, 0x03, 0x50, 0x00, 0x00, 0x7D});
-        QTest::newRow("0 still asks") << 0 << std::vector<Bytes>{framed({0x21, 0x03, 0x50, 0x00, 0x00, 0x00})};
-        QTest::newRow("1") << 1 << std::vector<Bytes>{framed({0x21, 0x03, 0x50, 0x00, 0x00, 0x05})};
-        QTest::newRow("25 in one block") << 25 << std::vector<Bytes>{fullFirstBlock};
-        QTest::newRow("26") << 26 << std::vector<Bytes>{fullFirstBlock, framed({0x21, 0x03, 0x50, 0xFA, 0x00, 0x05})};
-        QTest::newRow("40") << 40 << std::vector<Bytes>{fullFirstBlock, framed({0x21, 0x03, 0x50, 0xFA, 0x00, 0x4B})};
-        QTest::newRow("41 not read") << 41 << std::vector<Bytes>{};
-        QTest::newRow("65535 not read") << 65535 << std::vector<Bytes>{};
+        QTest::addColumn<Frames>("blocks");
+        QTest::newRow("26 in two blocks")
+            << 26 << Frames{"01 03 50 00 00 7D 94 EB", "01 03 50 FA 00 05 B4 F8"};
+        QTest::newRow("41 not read") << 41 << Frames{};
     }
-    void downloadPlans()
+    void downloadReadsTheCountThenItsBlocks()
     {
         QFETCH(int, count);
-        QFETCH(std::vector<Bytes>, blockRequests);
+        QFETCH(Frames, blocks);
         ConsoleFixture console;
         console.openPort();
-        console.simulator.withDevice([](ControllerDevice& device) { device.setAddress(0x21); });
-        console.setText(StationAddressField, QStringLiteral("33"));
         console.setText(LogCountField, QStringLiteral("kept"));
+        downloadEarlierRow(console);
         holdNumberedRecords(console, count);
-        showEarlierRows(*console.dialog);
-        // Stale input is drained once, before the count.
-        console.simulator.injectBytes({0x21, 0x03, 0x02});
-        QTest::qWait(20);
-        const bool twoBlocks = blockRequests.size() == 2;
+        // How long the controller sees between the block requests.
         std::future<std::chrono::milliseconds> pause;
-        if (twoBlocks)
-            pause = gapAfterRequest(console.simulator, 2);
+        if (blocks.size() == 2) {
+            pause = std::async(std::launch::async, [&] {
+                console.simulator.waitForFrames(2, 10s);
+                const auto start = std::chrono::steady_clock::now();
+                console.simulator.waitForFrames(3, 10s);
+                return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+            });
+        }
 
         console.click(ReadLogButton);
         QCOMPARE(console.takeMessage(), QString());
-        std::vector<Bytes> requests{framed({0x21, 0x03, 0x40, 0x10, 0x00, 0x01})};
-        requests.insert(requests.end(), blockRequests.begin(), blockRequests.end());
-        QCOMPARE(console.takeFrames(), requests);
-        QList<QStringList> rows;
-        for (int k = 0; count <= 40 && k < count; ++k)
-            rows << numberedRow(k);
-        QCOMPARE(tableRows(*console.dialog), rows);
+        QCOMPARE(console.takeFrames(), Frames{kCountRequest} + blocks);
+        QCOMPARE(console.text(EventTable), count <= 40 ? numberedRows(count) : QString());
         QCOMPARE(console.text(LogCountField), QStringLiteral("kept"));
-
         // A lower bound only: the watcher may start late, never early.
-        if (twoBlocks)
+        if (blocks.size() == 2)
             QVERIFY2(pause.get() >= 250ms, "the second block follows a pause of 300 ms");
     }
 
-    // Each record's row in the table and its line in the export file.
-    void recordsReadAsLogged_data()
+    // The file proposed is KT_5270.txt in the directory the console started in, whatever the
+    // current directory or the file chosen before. An unticked box keeps the path but exports
+    // nothing; once ticked, each download appends a line per row, in GBK with CR LF, to what
+    // the file holds. Cancelling the dialog unticks the box and empties the path.
+    void downloadsAppendGbkLinesToTheChosenFile()
     {
-        QTest::addColumn<LogRecord>("record");
-        QTest::addColumn<QStringList>("row");
-        QTest::addColumn<QByteArray>("line");
-        const QByteArray leak = QByteArray::fromHex("D0B9C2B6");
-        const QByteArray brk = QByteArray::fromHex("B6CFCFDF");
-        QTest::newRow("leak on B") << LogRecord{0x20, 0x10, 0x07, 0x07, 0x09, 0x05, 1, 0, 0x04, 0xD2}
-                                   << QStringList{"0", "2010-7-7 9:5", "B", "泄露", "12.34"}
-                                   << "0  2010-7-7 9:5  B  " + leak + "  12.34\r\n";
-        QTest::newRow("break on A") << LogRecord{0x19, 0x99, 0x12, 0x31, 0x23, 0x59, 0, 2, 0x04, 0xD2}
-                                    << QStringList{"0", "1999-12-31 23:59", "A", "断线", ""}
-                                    << "0  1999-12-31 23:59  A  " + brk + "  \r\n";
-        QTest::newRow("A leak wins over B break") << LogRecord{0x20, 0x10, 0x07, 0x07, 0x09, 0x05, 2, 1, 0x04, 0xD2}
-                                                  << QStringList{"0", "2010-7-7 9:5", "A", "泄露", "12.34"}
-                                                  << "0  2010-7-7 9:5  A  " + leak + "  12.34\r\n";
-        QTest::newRow("A break wins over B leak") << LogRecord{0x20, 0x10, 0x07, 0x07, 0x09, 0x05, 1, 2, 0x04, 0xD2}
-                                                  << QStringList{"0", "2010-7-7 9:5", "A", "断线", ""}
-                                                  << "0  2010-7-7 9:5  A  " + brk + "  \r\n";
-        QTest::newRow("no event") << LogRecord{0x20, 0x10, 0x07, 0x07, 0x09, 0x05, 0, 0, 0x04, 0xD2}
-                                  << QStringList{"0", "2010-7-7 9:5", "", "", ""}
-                                  << QByteArray("0  2010-7-7 9:5      \r\n");
-        QTest::newRow("unknown codes") << LogRecord{0x20, 0x10, 0x07, 0x07, 0x09, 0x05, 3, 0xFF, 0, 0}
-                                       << QStringList{"0", "2010-7-7 9:5", "", "", ""}
-                                       << QByteArray("0  2010-7-7 9:5      \r\n");
-        QTest::newRow("BCD nibbles above 9") << LogRecord{0x1A, 0x1A, 0x1A, 0x1A, 0x1A, 0xFF, 1, 0, 0, 1}
-                                             << QStringList{"0", "2020-20-20 20:165", "B", "泄露", "0.01"}
-                                             << "0  2020-20-20 20:165  B  " + leak + "  0.01\r\n";
-        QTest::newRow("distance 0") << LogRecord{0x20, 0x10, 0x01, 0x01, 0x00, 0x00, 0, 1, 0, 0}
-                                    << QStringList{"0", "2010-1-1 0:0", "A", "泄露", "0.00"}
-                                    << "0  2010-1-1 0:0  A  " + leak + "  0.00\r\n";
-        QTest::newRow("distance 0xFFFF") << LogRecord{0x20, 0x10, 0x01, 0x01, 0x00, 0x00, 1, 0, 0xFF, 0xFF}
-                                         << QStringList{"0", "2010-1-1 0:0", "B", "泄露", "655.35"}
-                                         << "0  2010-1-1 0:0  B  " + leak + "  655.35\r\n";
-    }
-    void recordsReadAsLogged()
-    {
-        QFETCH(LogRecord, record);
-        QFETCH(QStringList, row);
-        QFETCH(QByteArray, line);
+        const QString startup = QDir::currentPath();
         ConsoleFixture console;
         console.openPort();
+        console.simulator.withDevice([](ControllerDevice& device) {
+            device.log().setRecords({kt::sim::makeLogRecord({2010, 7, 7, 9, 5}, 1, 0, 1234),
+                                     kt::sim::makeLogRecord({1999, 12, 31, 23, 59}, 0, 2, 1234)});
+        });
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("events.txt"));
+        const QByteArray kept = "an earlier line\r\n";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(kept);
+        }
         chooseExportFile(console, path);
-        console.simulator.withDevice([&](ControllerDevice& device) { device.log().setRecords({record}); });
+        console.dialog->checkBox(SaveLogCheckBox)->click();
+        console.click(ReadLogButton);
+        QCOMPARE(console.text(ExportPathField), path);
+        QCOMPARE(fileBytes(path), kept);
+
+        QVERIFY(QDir::setCurrent(folder.path()));
+        chooseExportFile(console, path);
+        QVERIFY(QDir::setCurrent(startup));
+        console.click(ReadLogButton);
         console.click(ReadLogButton);
         QCOMPARE(console.takeMessage(), QString());
-        QCOMPARE(tableRows(*console.dialog), QList<QStringList>{row});
-        QCOMPARE(fileBytes(path), line);
+        QCOMPARE(console.text(EventTable), QStringLiteral("0|2010-7-7 9:5|B|泄露|12.34\n1|1999-12-31 23:59|A|断线|"));
+        const QByteArray once = "0  2010-7-7 9:5  B  \xD0\xB9\xC2\xB6  12.34\r\n"
+                                "1  1999-12-31 23:59  A  \xB6\xCF\xCF\xDF  \r\n";
+        QCOMPARE(fileBytes(path), kept + once + once);
+
+        console.dialog->checkBox(SaveLogCheckBox)->click();
+        console.prompts->saveAnswer.clear();
+        console.dialog->checkBox(SaveLogCheckBox)->click();
+        QVERIFY(!console.dialog->checkBox(SaveLogCheckBox)->isChecked());
+        QCOMPARE(console.text(ExportPathField), QString());
+        QCOMPARE(console.prompts->saveRequests.size(), std::size_t(3));
+        for (const SaveFileRequest& request : console.prompts->saveRequests) {
+            QCOMPARE(request.initialPath, startup + QStringLiteral("/KT_5270.txt"));
+            QCOMPARE(request.filter, QStringLiteral("文本文件 (*.txt)"));
+            QCOMPARE(request.defaultSuffix, QStringLiteral("txt"));
+        }
     }
 
-    // A failed exchange leaves the count field, and the table and the export file keep what
-    // came before it: the earlier rows when the count fails, else block by block. The save
-    // failure message is not shown.
+    // A failed exchange leaves the count field; the table and the export file keep what came
+    // before it: the earlier row when the count fails, else block by block. A file that cannot
+    // take the lines is reported once, after the download's own failure.
     void failuresKeepWhatCameBefore_data()
     {
-        QTest::addColumn<int>("button");
         QTest::addColumn<int>("count");
-        QTest::addColumn<int>("failingRegister");
+        QTest::addColumn<int>("failingRegister");  // 0: none
         QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("path");  // empty: a file that takes the lines
         QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("rowsLeft");  // -1: the earlier rows
-        QTest::addColumn<int>("requests");
-        const int count = kCountRegister, first = kFirstBlockRegister, second = kSecondBlockRegister;
-        const int countButton = ReadLogCountButton, clear = ClearLogButton, download = ReadLogButton;
-        QTest::newRow("count short") << countButton << 9 << count << Fault::truncated(1) << "读数据错误" << -1 << 1;
-        QTest::newRow("count checksum") << countButton << 9 << count << Fault::badChecksum() << "校验出错!!!" << -1 << 1;
-        QTest::newRow("clear short") << clear << 9 << count << Fault::truncated(1) << "读数据错误" << -1 << 1;
-        QTest::newRow("clear checksum") << clear << 9 << count << Fault::badChecksum() << "校验出错!!!" << -1 << 1;
-        QTest::newRow("download count short") << download << 3 << count << Fault::truncated(1) << "读数据错误" << -1 << 1;
-        QTest::newRow("download count corrupt") << download << 3 << count << Fault::badChecksum() << "校验出错!!!" << -1 << 1;
-        QTest::newRow("empty log unanswered") << download << 0 << first << Fault::noReply() << "读数据错误" << 0 << 2;
-        QTest::newRow("single block short") << download << 1 << first << Fault::truncated(1) << "读数据错误" << 0 << 2;
-        QTest::newRow("full single block short") << download << 25 << first << Fault::truncated(1) << "读数据错误" << 0 << 2;
-        QTest::newRow("single block corrupt") << download << 3 << first << Fault::badChecksum() << "校验出错!!!" << 0 << 2;
-        QTest::newRow("block 1 short") << download << 30 << first << Fault::truncated(1) << "读数据错误" << 0 << 2;
-        QTest::newRow("block 1 corrupt") << download << 40 << first << Fault::badChecksum() << "校验出错!!!" << 0 << 2;
-        QTest::newRow("block 2 short") << download << 26 << second << Fault::truncated(1) << "读数据错误" << 25 << 3;
-        QTest::newRow("block 2 unanswered") << download << 40 << second << Fault::noReply() << "读数据错误" << 25 << 3;
-        QTest::newRow("block 2 corrupt") << download << 40 << second << Fault::badChecksum() << "校验出错!!!" << 25 << 3;
+        QTest::addColumn<int>("rowsLeft");  // -1: the earlier row
+        const QString missing = QStringLiteral("/nonexistent-folder/events.txt");
+        QTest::newRow("count short") << 3 << 0x4010 << Fault::truncated(1) << "" << "读数据错误" << -1;
+        QTest::newRow("block 1 corrupt") << 40 << 0x5000 << Fault::badChecksum() << "" << "校验出错!!!" << 0;
+        QTest::newRow("block 2 unanswered") << 40 << 0x50FA << Fault::noReply() << "" << "读数据错误" << 25;
+        QTest::newRow("missing folder") << 30 << 0 << Fault{} << missing << "保存日志失败!!!" << 30;
+        QTest::newRow("device full") << 30 << 0 << Fault{} << "/dev/full" << "保存日志失败!!!" << 30;  // writes fail
+        QTest::newRow("block 2 corrupt, missing folder")
+            << 30 << 0x50FA << Fault::badChecksum() << missing << "校验出错!!! | 保存日志失败!!!" << 25;
     }
     void failuresKeepWhatCameBefore()
     {
-        QFETCH(int, button);
         QFETCH(int, count);
         QFETCH(int, failingRegister);
         QFETCH(Fault, fault);
+        QFETCH(QString, path);
         QFETCH(QString, message);
         QFETCH(int, rowsLeft);
-        QFETCH(int, requests);
         ConsoleFixture console;
         console.openPort();
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("events.txt"));
-        chooseExportFile(console, path);
-        holdNumberedRecords(console, count);
         console.setText(LogCountField, QStringLiteral("kept"));
-        showEarlierRows(*console.dialog);
-        console.simulator.addFault(FaultRule(fault, 1, std::nullopt,
-                                             static_cast<std::uint16_t>(failingRegister)));
-        console.click(button);
+        downloadEarlierRow(console);
+        QTemporaryDir folder;
+        const QString file = path.isEmpty() ? folder.filePath(QStringLiteral("events.txt")) : path;
+        chooseExportFile(console, file);
+        holdNumberedRecords(console, count);
+        if (failingRegister != 0)
+            console.simulator.addFault(FaultRule(fault, 1, std::nullopt, std::uint16_t(failingRegister)));
+        console.click(ReadLogButton);
         QCOMPARE(console.takeMessage(), message);
-        QCOMPARE(console.takeFrames().size(), std::size_t(requests));
         QCOMPARE(console.text(LogCountField), QStringLiteral("kept"));
-        QList<QStringList> rows = kEarlierRows;
-        if (rowsLeft >= 0)
-            rows.clear();
-        for (int k = 0; k < rowsLeft; ++k)
-            rows << numberedRow(k);
-        QCOMPARE(tableRows(*console.dialog), rows);
-        QCOMPARE(fileBytes(path).count("\r\n"), qMax(rowsLeft, 0));
+        QCOMPARE(console.text(EventTable), rowsLeft < 0 ? kEarlierRow : numberedRows(rowsLeft));
+        if (path.isEmpty())
+            QCOMPARE(fileBytes(file).count("\r\n"), qMax(rowsLeft, 0));
+    }
+
+    // The real save dialog behind the prompts seam proposes the file, adds the extension to a
+    // typed name, and gives nothing when cancelled.
+    void realSaveDialog()
+    {
+        QTemporaryDir folder;
+        const SaveFileRequest request{folder.filePath(QStringLiteral("KT_5270.txt")),
+                                      QStringLiteral("文本文件 (*.txt)"), QStringLiteral("txt")};
+        const auto answered = [&](std::function<void(QFileDialog*)> answer) {
+            QTimer::singleShot(0, [answer] {
+                if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                    answer(dialog);
+            });
+            return WidgetPrompts().chooseSaveFile(nullptr, request);
+        };
+        QStringList proposed;
+        const QString typed = answered([&](QFileDialog* dialog) {
+            proposed = dialog->selectedFiles();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("events"));
+            static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+        });
+        QCOMPARE(proposed, QStringList{request.initialPath});
+        QCOMPARE(typed, folder.filePath(QStringLiteral("events.txt")));
+        QCOMPARE(answered([](QFileDialog* dialog) { dialog->reject(); }), QString());
     }
 };
 
