@@ -327,7 +327,8 @@ void checkLogBlockRead(Input& input)
 
 using Check = void (*)(Input&);
 
-// Every command the console sends, in the order the first input byte picks them.
+// Every command the console sends, in the order the first input byte picks them (the seeds in
+// make_seeds.py name them in the same order).
 constexpr std::array<Check, 13> kChecks{
     checkCableRead,
     [](Input& input) {
