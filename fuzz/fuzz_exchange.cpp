@@ -1,10 +1,14 @@
-// The request/reply exchange over a port that delivers arbitrary bytes: the drain of stale
-// input, the request on the wire, and the judging of whatever comes back. Every byte the
-// line has delivered is served at once, so each wait ends in its first 2 ms pass.
+// The link running a real command (a log block read of 0 to 25 records, replies of 5 to 255
+// bytes) over a port that delivers arbitrary bytes: the stale input's handling, the request on
+// the wire, the judging of whatever comes back, the decoder handed exactly the reply, and a
+// traffic observer told of every byte. Every byte the line has delivered is served at once and
+// the command waits 0 ms, so each wait ends in its first 2 ms pass.
 #include <algorithm>
 #include <limits>
 
+#include "device/log_download.h"
 #include "fuzz_support.h"
+#include "link/link.h"
 #include "scripted_port.h"
 #include "serial/crc16.h"
 #include "serial/exchange.h"
@@ -12,13 +16,35 @@
 using namespace kt::serial;
 using kt::fuzz::Bytes;
 using kt::fuzz::expect;
+using kt::link::StaleInput;
 
 namespace {
 
+struct Traffic final : TrafficObserver {
+    std::vector<Bytes> sentFrames;
+    std::vector<Bytes> replies;  // as read
+    std::size_t expectedLength = 0;
+    Bytes discardedBytes;
+
+    void sent(std::span<const std::uint8_t> frame) override
+    {
+        sentFrames.emplace_back(frame.begin(), frame.end());
+    }
+    void received(const Reply& reply, std::size_t length) override
+    {
+        replies.push_back(reply.bytes);
+        expectedLength = length;
+    }
+    void discarded(std::span<const std::uint8_t> staleBytes) override
+    {
+        expect(!staleBytes.empty(), "the observer hears only of discards that took something");
+        discardedBytes.insert(discardedBytes.end(), staleBytes.begin(), staleBytes.end());
+    }
+};
+
 // A line noisy enough that the drain finds its 500 bytes without waiting, or a quiet one,
-// whose stale bytes are discarded from the queue as they stand.
-void drainStaleInput(FuzzedDataProvider& input, kt::fuzz::ScriptedPort& port,
-                     std::size_t readLimit)
+// whose stale bytes are discarded from the queue as they stand or kept for the reply.
+StaleInput staleInput(FuzzedDataProvider& input, kt::fuzz::ScriptedPort& port)
 {
     const bool noisy = input.ConsumeBool();
     const std::size_t staleCount = noisy ? input.ConsumeIntegralInRange<std::size_t>(500, 700)
@@ -26,13 +52,9 @@ void drainStaleInput(FuzzedDataProvider& input, kt::fuzz::ScriptedPort& port,
     Bytes stale = input.ConsumeBytes<std::uint8_t>(staleCount);
     stale.resize(staleCount);
     port.arrive(stale);
-
-    const std::size_t discarded = noisy ? drainInput(port) : discardQueuedInput(port);
-    expect(discarded == std::min({staleCount, kReceiveBufferSize, readLimit}),
-           "the drain takes what is queued, at most 500 bytes");
-    expect(port.consumed() == Bytes(stale.begin(), stale.begin() + static_cast<std::ptrdiff_t>(discarded)),
-           "the drain takes the oldest bytes");
-    expect(port.queued() == staleCount - discarded, "the rest stays queued");
+    if (noisy)
+        return StaleInput::Drain;
+    return input.ConsumeBool() ? StaleInput::Keep : StaleInput::Discard;
 }
 
 }  // namespace
@@ -44,39 +66,56 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ? input.ConsumeIntegralInRange<std::size_t>(0, 600)
         : std::numeric_limits<std::size_t>::max();
     kt::fuzz::ScriptedPort port(readLimit);
-    drainStaleInput(input, port, readLimit);
-    const std::size_t drained = port.consumed().size();
+    const StaleInput stale = staleInput(input, port);
+    const std::size_t staleCount = port.queued();
 
-    const auto address = input.ConsumeIntegral<std::uint8_t>();
-    const Bytes command = input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange(0, 20));
-    const auto replyLength = input.ConsumeIntegralInRange<std::size_t>(0, 600);
+    const auto station = input.ConsumeIntegral<std::uint8_t>();
+    const auto recordCount = input.ConsumeIntegralInRange<std::uint16_t>(0, 25);
+    auto command = kt::device::logBlockRead(kt::device::logDownloadPlan(recordCount).front());
+    command.replyWaitMs = 0;
+    std::optional<Bytes> decoded;
+    command.decode = [&decoded, decode = command.decode](std::span<const std::uint8_t> reply) {
+        decoded.emplace(reply.begin(), reply.end());
+        return decode(reply);
+    };
     const Bytes answer = input.ConsumeRemainingBytes<std::uint8_t>();
-    const std::size_t leftOver = port.queued();
     port.answerNextWrite(answer);
 
-    const Bytes frame = frameRequest(address, command);
-    const Reply reply = transact(port, frame, replyLength, 0);
+    Traffic traffic;
+    kt::link::Link link(port, &traffic);
+    const auto result = link.run(station, command, {.staleInput = stale});
 
-    expect(port.written() == frame, "the whole request goes out, once");
-    expect(frame.size() == command.size() + 3 && frame.front() == address
-               && std::equal(command.begin(), command.end(), frame.begin() + 1)
+    const std::size_t discarded = stale == StaleInput::Keep
+        ? 0
+        : std::min({staleCount, kReceiveBufferSize, readLimit});
+    const auto replyStart = port.consumed().begin() + static_cast<std::ptrdiff_t>(discarded);
+    expect(traffic.discardedBytes == Bytes(port.consumed().begin(), replyStart),
+           "the stale input discarded is the oldest, at most 500 bytes, and the observer sees it");
+
+    const Bytes& frame = port.written();
+    expect(traffic.sentFrames == std::vector<Bytes>{frame}, "the whole request goes out, once, seen");
+    expect(frame.size() == command.request.size() + 3 && frame.front() == station
+               && std::equal(command.request.begin(), command.request.end(), frame.begin() + 1)
                && checksumMatches(frame),
            "address, command, checksum");
 
-    const std::size_t expected = std::min(replyLength, kReceiveBufferSize);
-    const std::size_t available = leftOver + answer.size();
-    const std::size_t received = std::min({expected, available, readLimit});
-    expect(reply.bytes.size() == received, "the reply holds what arrived, at most its length");
-    expect(std::equal(reply.bytes.begin(), reply.bytes.end(), port.consumed().begin()
-                      + static_cast<std::ptrdiff_t>(drained)),
-           "the reply is what the port delivered, in order");
+    const std::size_t available = staleCount - discarded + answer.size();
+    const std::size_t received = std::min({command.replyLength, available, readLimit});
+    const Bytes reply(replyStart, port.consumed().end());
+    expect(reply.size() == received, "the reply holds what arrived, at most its length");
     expect(port.queued() == available - received, "nothing more is read than the reply");
+    expect(traffic.replies == std::vector<Bytes>{reply}
+               && traffic.expectedLength == command.replyLength,
+           "the observer sees the reply as read, and the length asked for");
 
-    if (received < expected)
-        expect(reply.status == ReplyStatus::ShortReply, "too few bytes is a short reply");
-    else if (checksumMatches(reply.bytes))
-        expect(reply.status == ReplyStatus::Accepted, "full length and checksum is accepted");
+    if (received < command.replyLength)
+        expect(!result && result.failure() == kt::link::Failure::ShortReply && !decoded,
+               "too few bytes is a short reply");
+    else if (!checksumMatches(reply))
+        expect(!result && result.failure() == kt::link::Failure::BadChecksum && !decoded,
+               "full length, bad checksum");
     else
-        expect(reply.status == ReplyStatus::BadChecksum, "full length, bad checksum");
+        expect(result && decoded == reply && result->size() == recordCount,
+               "an accepted reply, and only that, is decoded");
     return 0;
 }

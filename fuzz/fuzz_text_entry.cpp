@@ -1,5 +1,6 @@
 // The operator's text read the way atoi and atof read it: compared with the C library itself
 // (this process runs in the "C" locale), except that integers saturate instead of overflowing.
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -34,6 +35,12 @@ void checkInteger(const std::string& text)
     const std::optional<std::uint16_t> word = parseWordEntry(text);
     expect(word.has_value() == (value >= 0 && value <= 65535) && (!word || *word == value),
            "a word is 0 to 65535");
+    const CableEntry cableWord = parseCableEntry(CableSetting::ResistivityA, text);
+    expect(cableWord.value == word && cableWord.refusal == (word ? "" : kWordRangeText),
+           "a cable's word is a word entry");
+    expect(parsePeriodEntry(text)
+               == std::clamp<std::int64_t>(value, 0, std::numeric_limits<int>::max()),
+           "a period is at least 0 and at most the largest int");
 }
 
 void checkDecimal(const std::string& text)
@@ -51,12 +58,22 @@ void checkDecimal(const std::string& text)
         expect(value == reference && std::signbit(value) == std::signbit(reference),
                "a decimal reads as strtod reads it, down to the sign of a zero");
 
-    const std::optional<std::int32_t> length = parseLengthEntry(text);
+    // Channel A's length refuses 0 as a missing entry; channel B's takes it.
+    const CableEntry lengthA = parseCableEntry(CableSetting::LengthA, text);
+    const CableEntry lengthB = parseCableEntry(CableSetting::LengthB, text);
     const double hundredths = std::trunc(value * 100.0);
-    if (hundredths >= -2147483648.0 && hundredths <= 2147483647.0)
-        expect(length == static_cast<std::int32_t>(hundredths), "a length in hundredths");
+    if (!(hundredths >= -2147483648.0 && hundredths <= 2147483647.0)) {
+        expect(!lengthA.value && lengthA.refusal == kLengthRangeText && !lengthB.value
+                   && lengthB.refusal == kLengthRangeText,
+               "a length beyond 32 bits, infinite or not a number is refused");
+        return;
+    }
+    expect(lengthB.value == static_cast<std::int32_t>(hundredths) && lengthB.refusal.empty(),
+           "a length in hundredths");
+    if (hundredths == 0)
+        expect(!lengthA.value && lengthA.refusal == kMissingLengthText, "a length of 0 is missing");
     else
-        expect(!length, "a length beyond 32 bits, infinite or not a number is refused");
+        expect(lengthA.value == lengthB.value && lengthA.refusal.empty(), "channel A's likewise");
 }
 
 }  // namespace

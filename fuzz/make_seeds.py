@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed inputs in fuzz/corpus/<target>/ from frames the tests use.
 
-Each target reads its input with FuzzedDataProvider: byte strings from the front, integers
-and choices from the back (the last byte first). A seed is laid out the same way, so a target
+Most targets read their input with FuzzedDataProvider: byte strings from the front, integers
+and choices from the back (the last byte first); fuzz_replies reads all of it from the front. A seed is laid out the same way, so a target
 whose reading order changes needs its seeds rewritten here: python3 fuzz/make_seeds.py
 """
 import hashlib
@@ -60,33 +60,58 @@ def write(target, seeds):
         (folder / hashlib.sha1(content).hexdigest()).write_bytes(content)
 
 
-def reply(seed, address, body):
-    """An accepted reply: the address from the back, the body (function onwards) in front."""
-    return seed.value(address).data(body)
-
-
+# The commands in the order the first byte of a fuzz_replies input picks them.
+COMMANDS = ["cableRead", "cableWrite", "clockRead", "clockWrite", "statusWordRead",
+            "leakDistanceRead", "zeroCalibration", "logCountRead", "logClear", "logBlockRead",
+            "addressProbe", "deviceBaudRateWrite", "deviceAddressWrite"]
 CABLE_SETTINGS = ["LengthA", "LengthB", "ResistivityA", "ResistivityB", "CalibrationA", "CalibrationB"]
+RECORDS = ["20100101000001000001", "20110202000002000002", "20120303000001000003",
+           "20100707090501 0004D2", "20100707090500 0204D2", "201007070905 02 01 0064",
+           "209912312359 0000 0000", "201A1A1A1AFF 0000 0000"]
 
-write("cable_reply", [
-    reply(Seed().choice(CABLE_SETTINGS.index(setting)), 1, body)
-    for setting, body in [
-        ("LengthA", "0304000004E2"),        # 12.50 m
-        ("LengthB", "0304FFFFFFFE"),        # -0.02 m
-        ("LengthA", "0304FFFFFFFF"),        # no value
-        ("ResistivityA", "03020190"),       # 400
-        ("CalibrationB", "0302FFFF"),
-    ]
-])
 
-write("channel_reply", [
-    reply(reply(Seed(), 1, status), 1, distance)
-    for status, distance in [("04020201", "040204D2"), ("04020000", "0402FFFF"),
-                             ("040203FF", "0402FFFE")]
-])
+def command(name, parameters, reply_hex):
+    """A fuzz_replies input: all of it read from the front, the reply last."""
+    return bytes([COMMANDS.index(name)]) + bytes.fromhex(parameters) + framed(reply_hex)
 
-write("clock_reply", [
-    reply(Seed(), 1, "0308" + data)
-    for data in ["2012030509070003", "2012030509079903", "FF1A1A1A1A1A001A"]
+
+def block_reply(records):
+    data = "".join(records).replace(" ", "")
+    return "01 03 %02X" % (len(data) // 2) + data
+
+
+WRITE_REPLIES = ["01 06 02 0000", "01 06 02 0001"]
+write("replies", [
+    *[command("cableRead", "%02X" % CABLE_SETTINGS.index(setting), "01" + body)
+      for setting, body in [
+          ("LengthA", "0304000004E2"),        # 12.50 m
+          ("LengthB", "0304FFFFFFFE"),        # -0.02 m
+          ("LengthA", "0304FFFFFFFF"),        # no value
+          ("ResistivityA", "03020190"),       # 400
+          ("CalibrationB", "0302FFFF"),
+      ]],
+    *[command("cableWrite", "01" + value, answer)
+      for value, answer in zip(["000004E2", "FFFFFFFE"], WRITE_REPLIES)],
+    *[command("clockRead", "", "01 03 08" + data)
+      for data in ["2012030509070003", "2012030509079903", "FF1A1A1A1A1A001A"]],
+    *[command("clockWrite", "0002 0003 0005 0009 0007 0003", answer) for answer in WRITE_REPLIES],
+    *[command("statusWordRead", "", "01 04 02" + codes) for codes in ["0201", "0000", "03FF"]],
+    *[command("leakDistanceRead", channel, "01 04 02" + distance)
+      for channel, distance in [("00", "04D2"), ("01", "FFFF"), ("00", "FFFE")]],
+    *[command("zeroCalibration", "%02X%02X" % (channel, station), "%02X 04 02 %s" % (address, result))
+      for channel, station, address, result in
+      [(0, 1, 1, "0000"), (1, 1, 1, "0001"), (0, 1, 2, "0000"), (1, 255, 255, "0100")]],
+    *[command("logCountRead", "", "01 03 02" + count)
+      for count in ["0000", "0001", "0019", "001A", "0028", "0029", "FFFF"]],
+    *[command("logClear", "", answer) for answer in WRITE_REPLIES],
+    command("logBlockRead", "0300", block_reply(RECORDS[:3])),
+    command("logBlockRead", "0500", block_reply(RECORDS[3:])),
+    command("logBlockRead", "0000", block_reply([])),
+    command("logBlockRead", "2800", block_reply((RECORDS * 4)[:25])),
+    command("logBlockRead", "1A01", block_reply(RECORDS[:1])),
+    command("addressProbe", "", "07 03 02 0003"),
+    *[command("deviceBaudRateWrite", "2580", answer) for answer in WRITE_REPLIES],
+    *[command("deviceAddressWrite", "07", answer) for answer in WRITE_REPLIES],
 ])
 
 write("clock_entry", [
@@ -94,33 +119,6 @@ write("clock_entry", [
     for fields in [["2012", "3", "5", "9", "7", "3"], ["2009", "1", "1", "0", "0", "0"],
                    ["9999", "12", "31", "23", "59", "59"], ["2010", "13", "", "", "", ""],
                    [" +2024x", "-0", "31", "24", "", ""]]
-])
-
-write("log_count", [
-    reply(Seed(), 1, "0302" + count) for count in ["0000", "0001", "0019", "001A", "0028", "0029", "FFFF"]
-])
-
-RECORDS = ["20100101000001000001", "20110202000002000002", "20120303000001000003",
-           "20100707090501 0004D2", "20100707090500 0204D2", "201007070905 02 01 0064",
-           "209912312359 0000 0000", "201A1A1A1AFF 0000 0000"]
-
-
-def log_seed(records):
-    seed = Seed().value(len(records))
-    first = records[:25]
-    reply(seed, 1, "03%02X" % (10 * len(first)) + "".join(first).replace(" ", ""))
-    if len(records) > 25:
-        second = records[25:]
-        reply(seed, 1, "03%02X" % (10 * len(second)) + "".join(second).replace(" ", ""))
-    return seed
-
-
-write("log_records", [log_seed(RECORDS[:3]), log_seed(RECORDS[3:]), log_seed([]),
-                      log_seed((RECORDS * 4)[:26])])
-
-write("zero_calibration", [
-    reply(Seed().value(station), address, "0402" + result)
-    for station, address, result in [(1, 1, "0000"), (1, 1, "0001"), (1, 2, "0000"), (255, 255, "0100")]
 ])
 
 write("text_entry", [text.encode() for text in [
@@ -132,7 +130,9 @@ write("text_entry", [text.encode() for text in [
     "0x3p+-8299"]])
 
 
-def exchange_seed(stale, address, command, reply_length, answer, read_limit=None):
+def exchange_seed(stale, records, answer, keep=False, read_limit=None):
+    """A log block read of `records` records at station 1, `stale` bytes waiting before it:
+    500 or more are drained, fewer discarded or, with `keep`, left for the reply."""
     seed = Seed().flag(read_limit is not None)
     if read_limit is not None:
         seed.value(read_limit, 2)
@@ -141,23 +141,23 @@ def exchange_seed(stale, address, command, reply_length, answer, read_limit=None
     if noisy:
         seed.value(len(stale) - 500, 1)  # a range of 200 takes one byte
     else:
-        seed.value(len(stale), 2)  # a range of 499 two
+        seed.value(len(stale), 2).flag(keep)  # a range of 499 two
     seed.data(stale)
-    command = bytes.fromhex(command)
-    seed.value(address).value(len(command)).data(command)
-    return seed.value(reply_length, 2).data(answer)
+    return seed.value(1).value(records).data(answer)
 
 
-READ_LENGTH_A = "0360010002"
-ACCEPTED = framed("01 03 04 000004E2")
-DAMAGED = ACCEPTED[:5] + bytes([ACCEPTED[5] ^ 1]) + ACCEPTED[6:]
+ONE_RECORD = framed(block_reply(RECORDS[:1]))
+DAMAGED = ONE_RECORD[:5] + bytes([ONE_RECORD[5] ^ 1]) + ONE_RECORD[6:]
 write("exchange", [
-    exchange_seed(b"", 1, READ_LENGTH_A, 9, ACCEPTED),
-    exchange_seed(b"", 1, READ_LENGTH_A, 9, ACCEPTED[:8]),
-    exchange_seed(b"", 1, READ_LENGTH_A, 9, DAMAGED),
-    exchange_seed(bytes(range(20)), 1, READ_LENGTH_A, 9, framed("07 04 04 00000001")),
-    exchange_seed(bytes(600), 1, "0440020001", 7, framed("01 04 02 0201")),
-    exchange_seed(b"", 1, "0360100004", 13, framed("01 03 08 2012030509070003"), read_limit=7),
+    exchange_seed(b"", 1, ONE_RECORD),
+    exchange_seed(b"", 1, ONE_RECORD[:8]),
+    exchange_seed(b"", 1, DAMAGED),
+    exchange_seed(bytes(range(20)), 1, ONE_RECORD),
+    exchange_seed(ONE_RECORD[:4], 1, ONE_RECORD[4:], keep=True),
+    exchange_seed(bytes(500), 0, framed("01 03 00")),
+    exchange_seed(bytes(600), 0, framed("01 03 00")),
+    exchange_seed(b"", 3, framed(block_reply(RECORDS[:3])), read_limit=7),
+    exchange_seed(b"", 25, framed(block_reply((RECORDS * 4)[:25]))),
 ])
 
 

@@ -4,7 +4,7 @@
 # seeds in fuzz/corpus and from what earlier runs in build-fuzz found. Any finding fails the
 # run and leaves its reproducer in build-fuzz/findings/. Prints the executions per target and
 # in total.
-#   scripts/run-fuzzers.sh        # 4 s per target: the CI run, about a minute in all
+#   scripts/run-fuzzers.sh        # 4 s per target: the CI run, under a minute in all
 #   scripts/run-fuzzers.sh 600    # ten minutes per target
 # Replay one reproducer: build-fuzz/fuzz/fuzz_<target> build-fuzz/findings/<file>
 set -euo pipefail
