@@ -84,8 +84,8 @@ void MainDialog::keyPressEvent(QKeyEvent* event)
 void MainDialog::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    menu.addAction(trafficLogAction_);
     const QAction* about = menu.addAction(QStringLiteral("关于 KT_5270(&A)..."));
+    menu.addAction(trafficLogAction_);
     if (menu.exec(event->globalPos()) == about)
         showAboutBox();
 }

@@ -359,7 +359,7 @@ private slots:
         const QPoint inside(4, 4);
         QContextMenuEvent event(QContextMenuEvent::Mouse, inside, dialog().mapToGlobal(inside));
         QApplication::sendEvent(&dialog(), &event);
-        QCOMPARE(entries, QStringList{QStringLiteral("关于 KT_5270(&A)...")});
+        QCOMPARE(entries, (QStringList{QStringLiteral("关于 KT_5270(&A)..."), QStringLiteral("通讯记录(&L)...")}));
         QCOMPARE(aboutTitle, QStringLiteral("关于 KT_5270"));
         QVERIFY(dialog().isVisible());
     }
