@@ -138,7 +138,7 @@ private:
     }
 
     // The link the window's own commands talk through.
-    link::Link commandLink() { return link::Link(*port_); }
+    link::Link commandLink() { return link::Link(*port_, &commandTraffic_); }
     // Runs `command` after the command's own drain. A failed reply shows the shared message
     // and gives none.
     template <typename Value>
