@@ -22,7 +22,7 @@ constexpr QStringView kPause = u"暂停";
 constexpr QStringView kResume = u"继续";
 constexpr QStringView kSaveFailed = u"保存通讯记录失败!!!";
 
-// Widths that fit each column's longest text.
+// The time, the names and the verdicts fit; a long frame is cut until its column is widened.
 constexpr int kColumnWidths[kTrafficColumnCount] = {110, 50, 50, 330, 100};
 
 }  // namespace

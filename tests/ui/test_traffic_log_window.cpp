@@ -75,8 +75,6 @@ private slots:
                                   << Rows{sent, {"命令", "接收", kCountReply, "正确"}};
         QTest::newRow("silent") << Bytes{} << Fault::noReply()
                                 << Rows{sent, {"命令", "接收", "", "无应答"}};
-        QTest::newRow("short") << Bytes{} << Fault::truncated(4)
-                               << Rows{sent, {"命令", "接收", "01 03 02", "长度不足 3/7"}};
         QTest::newRow("bad checksum")
             << Bytes{} << Fault::badChecksum()
             << Rows{sent, {"命令", "接收", "01 03 02 00 03 F8 BA", "校验错误"}};
