@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "process_cpu.h"
@@ -70,6 +74,32 @@ bool runEventsUntil(Done done, std::chrono::milliseconds limit)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
+}
+
+inline void startMonitoring(kt::ui::MainDialog& dialog, const char* period)
+{
+    dialog.edit(kt::ui::PeriodField)->setText(QString::fromLatin1(period));
+    dialog.button(kt::ui::MonitorButton)->click();
+}
+
+inline void stopMonitoring(kt::ui::MainDialog& dialog)
+{
+    dialog.button(kt::ui::MonitorButton)->click();
+    runEventsFor(std::chrono::seconds(1));  // the stopped worker finishes its cycle
+}
+
+// A field of /proc/self/status in MiB, such as VmRSS; 0 when it is missing.
+inline double statusMiB(std::string_view field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string name;
+    double kib = 0;
+    while (status >> name) {
+        if (name == std::string(field) + ":" && status >> kib)
+            return kib / 1024;
+        status.ignore(1 << 10, '\n');
+    }
+    return 0;
 }
 
 inline double milliseconds(std::chrono::steady_clock::duration duration)

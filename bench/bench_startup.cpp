@@ -10,7 +10,6 @@
 
 #include <QEvent>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,20 +94,6 @@ std::optional<double> timeOneStartUp(char* self)
     if (!reported || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     return took;
-}
-
-// A field of /proc/self/status in MiB, such as VmRSS; 0 when it is missing.
-double statusMiB(std::string_view field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string name;
-    double kib = 0;
-    while (status >> name) {
-        if (name == std::string(field) + ":" && status >> kib)
-            return kib / 1024;
-        status.ignore(1 << 10, '\n');
-    }
-    return 0;
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ void MainDialog::searchAddress()
     }
 
     searchShared_.resultText = {};
-    searchWorker_.start([this, link = link::Link(*port_)]() mutable {
+    searchWorker_.start([this, link = link::Link(*port_, &searchTraffic_)]() mutable {
         runSearchWorker(link, searchShared_, searchWorker_,
                         {.showProgress = [this] { showSearchProgress(); },
                          .showFoundAddress = [this] { showFoundAddress(); }});

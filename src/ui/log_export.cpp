@@ -13,10 +13,7 @@ namespace kt::ui {
 
 QString defaultExportPath(const QString& directory)
 {
-    const QString name = QStringLiteral("KT_5270.txt");
-    if (directory.endsWith(QDir::separator()))
-        return directory + name;
-    return directory + QDir::separator() + name;
+    return fileInDirectory(directory, QStringLiteral("KT_5270.txt"));
 }
 
 bool appendExportLine(const QString& path, const device::LogRow& row)

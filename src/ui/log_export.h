@@ -7,8 +7,7 @@
 // The text file that log downloads append their rows to, while the save-log box is ticked.
 namespace kt::ui {
 
-// "KT_5270.txt" in `directory`, joined with the platform's own separator unless the
-// directory already ends with one (a root such as "/" or "C:\").
+// "KT_5270.txt" in `directory`.
 QString defaultExportPath(const QString& directory);
 
 // Appends the row's line to the file at `path`, creating the file when it does not exist.

@@ -10,6 +10,7 @@
 
 #include "device/channel_status.h"
 #include "ui/device_text.h"
+#include "ui/traffic_log_window.h"
 
 namespace kt::ui {
 
@@ -21,6 +22,7 @@ MainDialog::MainDialog(std::unique_ptr<Prompts> prompts, QWidget* parent)
     createControls();
     initialiseContents();
     connectCommands();
+    addTrafficLogAction();
 }
 
 MainDialog::~MainDialog() = default;

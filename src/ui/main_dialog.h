@@ -18,7 +18,9 @@
 #include "ui/monitor_worker.h"
 #include "ui/prompts.h"
 #include "ui/search_worker.h"
+#include "ui/traffic_log.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -28,6 +30,7 @@ class QTableWidget;
 
 namespace kt::ui {
 
+class TrafficLogWindow;
 
 // The console's one window. Every operator command is a handler here that runs to its end on
 // the window's thread; controls are reached by their numeric ids.
@@ -52,6 +55,10 @@ public:
 
     bool isPortOpen() const { return port_ != nullptr; }
 
+    // Opens the communication log's window, or brings it to the front; none until then.
+    void showTrafficLog();
+    TrafficLogWindow* trafficLogWindow() const { return trafficLogWindow_.get(); }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -62,6 +69,7 @@ private:
     void initialiseContents();
     void connectCommands();
     void showAboutBox();
+    void addTrafficLogAction();
 
     // Shows `image` in the lamp `id`; `meaning` says in words what it shows, for assistive tools.
     void setLamp(int id, const QIcon& image, QStringView meaning);
@@ -130,7 +138,7 @@ private:
     }
 
     // The link the window's own commands talk through.
-    link::Link commandLink() { return link::Link(*port_); }
+    link::Link commandLink() { return link::Link(*port_, &commandTraffic_); }
     // Runs `command` after the command's own drain. A failed reply shows the shared message
     // and gives none.
     template <typename Value>
@@ -149,6 +157,13 @@ private:
     std::unique_ptr<Prompts> prompts_;
     LampImages images_;
     std::unique_ptr<serial::SerialPort> port_;
+    // The communication log records from the start, each user of the port under its own name.
+    TrafficLog trafficLog_;
+    TrafficRecorder commandTraffic_{trafficLog_, TrafficSource::Command};
+    TrafficRecorder monitorTraffic_{trafficLog_, TrafficSource::Monitoring};
+    TrafficRecorder searchTraffic_{trafficLog_, TrafficSource::Search};
+    std::unique_ptr<TrafficLogWindow> trafficLogWindow_;
+    QAction* trafficLogAction_ = nullptr;  // the context menu's entry, and Ctrl+L
     // Leak monitoring and address search: each worker's thread is declared after what it
     // uses, so that it is stopped and joined before the port and its shared state are gone.
     MonitorShared monitorShared_;

@@ -1,4 +1,5 @@
-// The window's own behaviour: initial contents, keys, and the About box.
+// The window's own behaviour: initial contents, keys, the About box and the communication log.
+#include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -11,6 +12,7 @@
 #include "ui/about_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
+#include "ui/traffic_log_window.h"
 
 namespace kt::ui {
 namespace {
@@ -78,13 +80,32 @@ void MainDialog::keyPressEvent(QKeyEvent* event)
 }
 
 // The window manager offers no system menu to extend, so the About entry lives in the
-// window's own context menu.
+// window's own context menu, beside the communication log's.
 void MainDialog::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
     const QAction* about = menu.addAction(QStringLiteral("关于 KT_5270(&A)..."));
+    menu.addAction(trafficLogAction_);
     if (menu.exec(event->globalPos()) == about)
         showAboutBox();
+}
+
+// A shortcut of the window's own, so that it works wherever the focus is in the window.
+void MainDialog::addTrafficLogAction()
+{
+    trafficLogAction_ = new QAction(QStringLiteral("通讯记录(&L)..."), this);
+    trafficLogAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(trafficLogAction_, &QAction::triggered, this, &MainDialog::showTrafficLog);
+    addAction(trafficLogAction_);
+}
+
+void MainDialog::showTrafficLog()
+{
+    if (!trafficLogWindow_)
+        trafficLogWindow_ = std::make_unique<TrafficLogWindow>(trafficLog_, *prompts_, this);
+    trafficLogWindow_->show();
+    trafficLogWindow_->raise();
+    trafficLogWindow_->activateWindow();
 }
 
 void MainDialog::showAboutBox()

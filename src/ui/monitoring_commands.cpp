@@ -44,7 +44,7 @@ void MainDialog::startStopMonitoring()
     monitorShared_.successCount = 0;
     monitorShared_.failureCount = 0;
     showCounters();
-    monitorWorker_.start([this, link = link::Link(*port_)]() mutable {
+    monitorWorker_.start([this, link = link::Link(*port_, &monitorTraffic_)]() mutable {
         runMonitorWorker(link, monitorShared_, monitorWorker_,
                          {.showCounters = [this] { showCounters(); },
                           .showChannelStates = [this] { showChannelStates(); },

@@ -10,4 +10,11 @@ const QString& startupDirectory()
     return captured;
 }
 
+QString fileInDirectory(const QString& directory, const QString& name)
+{
+    if (directory.endsWith(QDir::separator()))
+        return directory + name;
+    return directory + QDir::separator() + name;
+}
+
 }  // namespace kt::ui

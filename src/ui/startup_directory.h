@@ -9,4 +9,8 @@ namespace kt::ui {
 // however the current directory changes afterwards (file dialogs may change it).
 const QString& startupDirectory();
 
+// The file `name` in `directory`, joined with the platform's own separator unless the
+// directory already ends with one (a root such as "/" or "C:\").
+QString fileInDirectory(const QString& directory, const QString& name);
+
 }  // namespace kt::ui
