@@ -100,7 +100,7 @@ void measureCyclesPerSecond(BenchConsole& console)
     runEventsFor(500ms);  // past the start-up drain
     std::vector<double> closed;
     std::vector<double> open;
-    for (int window = 0; window < 7; ++window) {
+    for (int window = 0; window < 10; ++window) {
         closed.push_back(cycleRate(console.dialog()));
         console.dialog().showTrafficLog();
         open.push_back(cycleRate(console.dialog()));
@@ -108,7 +108,7 @@ void measureCyclesPerSecond(BenchConsole& console)
     }
     stopMonitoring(console.dialog());
     std::printf("period 0: %.0f cycles a second (%.2f ms a cycle) with the communication log "
-                "closed, %.0f with it open (%+.1f %%), medians of seven 1 s windows each\n",
+                "closed, %.0f with it open (%+.1f %%), medians of ten 1 s windows each\n",
                 median(closed), 1000 / median(closed), median(open),
                 100 * (median(open) / median(closed) - 1));
     const Bound floor{.value = 1000 / kReplyFloorMs, .isCeiling = true};
