@@ -19,9 +19,8 @@ using Frames = QStringList;
 // Controls and their texts, as typed or as shown.
 using Texts = std::vector<std::pair<int, QString>>;
 
-// The real main window with COM1 wired to a simulated controller on a pseudo-terminal, or to
-// a link that follows its device as a stable device name follows an adapter: tests press the
-// window's buttons and check what went over the wire and what the operator sees.
+// The real main window with COM1 wired to a simulated controller on a pseudo-terminal, or to a
+// link that follows its device as a stable device name follows an adapter.
 class ConsoleFixture {
 public:
     explicit ConsoleFixture(const std::string& linkPath = {})
@@ -48,8 +47,7 @@ public:
         QCOMPARE(takeMessage(), QString());
     }
 
-    // A stopped worker keeps the port until it has ended its step: waits for that, seen as
-    // the port close no longer being refused, and opens the port again.
+    // Waits until a stopped worker has ended its step, seen as the port close no longer refused; reopens.
     void waitUntilPortIsFree()
     {
         QTRY_VERIFY_WITH_TIMEOUT((click(kt::ui::PortButton), !dialog->isPortOpen()), 10000);
@@ -62,10 +60,8 @@ public:
     // Types into a field or into a drop-down's text part.
     void setText(int id, const QString& typed)
     {
-        if (QComboBox* list = dialog->dropDown(id))
-            list->setEditText(typed);
-        else
-            dialog->edit(id)->setText(typed);
+        QComboBox* list = dialog->dropDown(id);
+        list ? list->setEditText(typed) : dialog->edit(id)->setText(typed);
     }
     void setTexts(const Texts& typed)
     {
@@ -95,15 +91,13 @@ public:
     QString mismatches(const Texts& expected) const
     {
         QStringList wrong;
-        for (const auto& [id, shown] : expected) {
+        for (const auto& [id, shown] : expected)
             if (text(id) != shown)
                 wrong << QStringLiteral("%1: %2, not %3").arg(id).arg(text(id), shown);
-        }
         return wrong.join(QStringLiteral("; "));
     }
 
-    // The one message shown since the last call, or "" when none; a title other than the
-    // application's name, or an icon, is added to the text.
+    // The messages shown since the last call; a title other than the program's, or an icon, is added.
     QString takeMessage()
     {
         QStringList texts;
@@ -150,19 +144,15 @@ private:
     static QString lampName(const QPixmap& shown)
     {
         const kt::ui::LampImages images = kt::ui::LampImages::create();
-        const std::pair<const QIcon*, const char*> lamps[] = {
-            {&images.portOpenIcon, "open"}, {&images.portClosedIcon, "closed"},
-            {&images.normalIcon, "normal"}, {&images.leakIcon, "leak"}, {&images.breakIcon, "break"}};
-        for (const auto& [icon, name] : lamps) {
+        for (const auto& [icon, name] : {std::pair{&images.portOpenIcon, "open"}, {&images.portClosedIcon, "closed"},
+                                         {&images.normalIcon, "normal"}, {&images.leakIcon, "leak"}, {&images.breakIcon, "break"}})
             if (icon->pixmap(kt::ui::kLampSize).toImage() == shown.toImage())
                 return QString::fromLatin1(name);
-        }
         return QStringLiteral("unknown picture");
     }
 };
 
-// Sees each notification of a background worker just before the window handles it, counts it
-// and runs `before`, if given.
+// Counts each notification of a background worker and runs `before` just before the window handles it.
 class NotificationWatcher : public QObject {
 public:
     explicit NotificationWatcher(std::function<void()> before = {}) : before_(std::move(before))

@@ -1,8 +1,5 @@
-// Every button that talks to the controller, pressed against a simulated controller: the
-// requests it sends and what the operator then sees, the controller's refusals and the failed
-// exchanges included; and the refusals that come before anything is sent.
-#include <QElapsedTimer>
-
+// Every button that talks to the controller, against a simulated controller: the requests it sends and
+// what the operator then sees, refusals and failed exchanges included; and refusals before sending.
 #include "console_fixture.h"
 
 using namespace kt::ui;
@@ -16,9 +13,8 @@ namespace {
 
 using SetUp = std::function<void(ConsoleFixture&)>;
 
-// One press: the fields as typed and the controller as the set-ups leave it; then the requests
-// sent, the message shown, what the listed controls show, the message when the controller
-// refuses the write, and the least time the press takes.
+// One press: the fields as typed and the controller as the set-ups leave it; then the requests sent,
+// the message shown, what the listed controls show, the message when the controller refuses the write.
 struct Press {
     int button;
     Texts typed;
@@ -26,8 +22,7 @@ struct Press {
     Frames requests;
     QString message;
     Texts shown;
-    QString refused;  // shown when the controller refuses the same request
-    int atLeastMs = 0;
+    QString refused = {};  // shown when the controller refuses the same request
 };
 
 SetUp holding(ChannelSetting setting, Channel channel, std::uint32_t value)
@@ -54,25 +49,6 @@ SetUp faulting(const Fault& fault, std::optional<std::uint16_t> firstRegister = 
     };
 }
 
-SetUp queued(const char* stale)
-{
-    return [=](ConsoleFixture& console) {
-        const QByteArray bytes = QByteArray::fromHex(stale);
-        console.simulator.injectBytes({bytes.begin(), bytes.end()});
-        QTest::qWait(20);
-    };
-}
-
-// Channel codes B and A, and leak distances of 0 m on A and 655.35 m on B.
-SetUp channels(std::uint8_t codeB, std::uint8_t codeA)
-{
-    return device([=](ControllerDevice& device) {
-        device.setStatusCodes(codeB, codeA);
-        device.setChannelValue(ChannelSetting::LeakDistance, Channel::A, 0);
-        device.setChannelValue(ChannelSetting::LeakDistance, Channel::B, 0xFFFF);
-    });
-}
-
 Texts clockFields(const QStringList& six)
 {
     Texts fields;
@@ -80,17 +56,6 @@ Texts clockFields(const QStringList& six)
         fields.emplace_back(field, six[field - ClockYearField]);
     return fields;
 }
-
-// State text, leak field and lamp of A, then of B; the counters stay blank, as a single poll
-// is no monitoring cycle.
-Texts channelDisplay(const QStringList& six)
-{
-    return {{ChannelAStateText, six[0]}, {ChannelALeakField, six[1]}, {ChannelALamp, six[2]},
-            {ChannelBStateText, six[3]}, {ChannelBLeakField, six[4]}, {ChannelBLamp, six[5]},
-            {SuccessCountText, ""}, {FailureCountText, ""}};
-}
-
-const Texts kOldLeaks{{ChannelALeakField, "old"}, {ChannelBLeakField, "old"}};
 
 }  // namespace
 
@@ -111,9 +76,6 @@ private slots:
         const Frames zeroA{"01 04 40 08 00 01 A5 C8"};
         const Frames logCount{"01 03 40 10 00 01 90 0F"};
         const Frames clearLog{"01 06 40 10 00 01 5C 0F"};
-        const QString status = "01 04 40 02 00 01 85 CA";
-        const QString distanceA = "01 04 40 03 00 01 D4 0A", distanceB = "01 04 40 04 00 01 65 CB";
-        const QString wordRange = QStringLiteral("数值范围是0~65535，请重新输入!!!");
 
         row("read length A", {ReadLengthAButton, {}, {holding(length, Channel::A, 1250)}, readLengthA, "", {{LengthAField, "12.50"}}});
         row("read length A, reply short, keeps the field", {ReadLengthAButton, {{LengthAField, "kept"}},
@@ -126,16 +88,12 @@ private slots:
         row("write length A empty", {WriteLengthAButton, {{LengthAField, ""}}, {}, {}, "请输入感应线长度!", {}});
         row("write length B empty sends 0", {WriteLengthBButton, {{LengthBField, ""}}, {},
             {"01 06 60 02 00 02 00 00 00 00 56 4A"}, "写入成功", {}, "写入失败"});
-        row("write length B too long", {WriteLengthBButton, {{LengthBField, "21474836.48"}}, {}, {}, "长度超出范围，请重新输入!!!", {}});
         row("read resistivity A at station 200", {ReadResistivityAButton, {{StationAddressField, " 200 "}},
             {atStation(200), holding(resistivity, Channel::A, 400)}, {"C8 03 60 04 00 01 CA 52"}, "",
             {{ResistivityAField, "400"}}});
         row("write resistivity A", {WriteResistivityAButton, {{ResistivityAField, "400"}}, {},
             {"01 06 60 04 00 01 01 90 4F 9B"}, "设置感应线A电阻率成功!!!", {}, "设置感应线A电阻率失败!!!"});
-        row("write resistivity A too large", {WriteResistivityAButton, {{ResistivityAField, "65536"}}, {}, {}, wordRange, {}});
-        // Stale input, a late reply to an earlier request and line noise, is drained first.
-        row("read resistivity B after stale input", {ReadResistivityBButton, {},
-            {holding(resistivity, Channel::B, 0xFFFF), queued("01 03 02 12 34 B5 33 FF 00")},
+        row("read resistivity B", {ReadResistivityBButton, {}, {holding(resistivity, Channel::B, 0xFFFF)},
             {"01 03 60 06 00 01 7A 0B"}, "", {{ResistivityBField, "65535"}}});
         row("write resistivity B", {WriteResistivityBButton, {{ResistivityBField, "65535"}}, {},
             {"01 06 60 06 00 01 FF FF 36 17"}, "设置感应线B电阻率成功!!!", {}, "设置感应线B电阻率失败!!!"});
@@ -150,28 +108,17 @@ private slots:
 
         row("read clock", {ReadClockButton, {}, {device([](ControllerDevice& d) { d.clock().set({2012, 3, 5, 9, 7, 3}); })},
             readClock, "", clockFields({"2012", "3", "5", "9", "7", "3"})});
-        row("read clock, no controller, keeps the fields", {ReadClockButton, clockFields({"2012", "3", "5", "9", "7", "3"}),
-            {device([](ControllerDevice& d) { d.setAddressFilter(kt::sim::AddressFilter::NoAddress); })}, readClock, "读数据错误",
-            clockFields({"2012", "3", "5", "9", "7", "3"}), "", 450});
         const QStringList highest{"2010", "12", "31", "23", "59", "59"};
         row("set clock", {SetClockButton, clockFields(highest), {}, {"01 10 60 10 00 04 20 10 12 31 23 59 00 59 05 12"},
             "设置时间成功!!!", clockFields(highest), "设置时间失败!!!"});
-        // The fields are checked in turn; those before the wrong one hold their lowest or highest value.
-        const auto refusedClock = [&](const char* name, const QStringList& six, const char* message) {
-            row(name, {SetClockButton, clockFields(six), {}, {}, message, {}});
-        };
-        refusedClock("year 2009", {"2009", "13", "32", "24", "60", "60"}, "输入年份错误，请重新输入!!!");
-        refusedClock("month 13", {"2010", "13", "32", "24", "60", "60"}, "输入月份错误，请重新输入!!!");
-        refusedClock("day 32", {"9999", "12", "32", "24", "60", "60"}, "输入日期错误，请重新输入!!!");
-        refusedClock("hour 24", {"2010", "0", "31", "24", "60", "60"}, "输入小时错误，请重新输入!!!");
-        refusedClock("minute 60", {"2010", "0", "0", "23", "60", "60"}, "输入分钟错误，请重新输入!!!");
-        refusedClock("second 60", {"2010", "0", "0", "0", "59", "60"}, "输入秒错误，请重新输入!!!");
+        // The fields' own checks are the entry parser's; the window refuses before sending.
+        row("set clock, month 13", {SetClockButton, clockFields({"2010", "13", "1", "0", "0", "0"}), {}, {},
+            "输入月份错误，请重新输入!!!", {}});
 
         // The console keeps its own port and station address.
         const Texts console{{PortButton, "关闭串口"}, {PortBaudRateList, "9600"}, {StationAddressField, "1"}};
         row("set baud rate, typed", {SetDeviceBaudRateButton, {{DeviceBaudRateList, " 1200 baud"}}, {},
             {"01 06 80 00 00 01 04 B0 AA B3"}, "设置波特率成功!!!", console, "设置波特率失败!!!"});
-        row("set baud rate too high", {SetDeviceBaudRateButton, {{DeviceBaudRateList, "115200"}}, {}, {}, wordRange, {}});
         const Frames setAddress{"01 06 80 01 00 01 00 05 54 04"};
         row("set address", {SetDeviceAddressButton, {{NewAddressField, "5"}}, {}, setAddress, "设置地址成功!!!", console});
         row("set address refused", {SetDeviceAddressButton, {{NewAddressField, "5"}},
@@ -186,11 +133,8 @@ private slots:
             {atStation(200), holding(zero, Channel::B, 0), holding(zero, Channel::A, 1)},
             {"C8 04 40 09 00 01 E5 91"}, "校准成功!", {}});
         row("zero calibration, another station answers", {ZeroCalibrationAButton, {}, {faulting(Fault::fromStation(9))}, zeroA, "", {}});
-        row("zero calibration, no reply", {ZeroCalibrationAButton, {}, {faulting(Fault::noReply())}, zeroA, "无数据返回!", {}, "", 900});
+        row("zero calibration, no reply", {ZeroCalibrationAButton, {}, {faulting(Fault::noReply())}, zeroA, "无数据返回!", {}});
         row("zero calibration, bad checksum", {ZeroCalibrationAButton, {}, {faulting(Fault::badChecksum())}, zeroA, "通信校验错误!", {}});
-        // Stale input is not drained: the reply comes one byte late.
-        row("zero calibration, stale byte queued", {ZeroCalibrationAButton, {}, {queued("01")}, zeroA, "通信校验错误!", {}});
-        row("zero calibration, late reply", {ZeroCalibrationAButton, {}, {faulting(Fault::delayed(700ms))}, zeroA, "校准成功!", {}, "", 650});
 
         row("log count", {ReadLogCountButton, {{LogCountField, "old"}},
             {device([](ControllerDevice& d) { d.log().forceReportedCount(0xFFFF); })}, logCount, "", {{LogCountField, "65535"}}});
@@ -201,16 +145,6 @@ private slots:
             {device([](ControllerDevice& d) { d.log().setRecords({kt::sim::makeLogRecord({2010, 7, 7, 9, 5}, 1, 0, 1234)}); })},
             {logCount[0], "01 03 50 00 00 05 94 C9"}, "",
             {{EventTable, "0|2010-7-7 9:5|B|泄露|12.34"}, {LogCountField, "old"}}});
-
-        // Channel B is read first; a status code above 2 changes nothing.
-        row("single poll, both in leak", {SinglePollButton, kOldLeaks, {channels(1, 1)}, {status, distanceB, distanceA}, "",
-            channelDisplay({"泄露", "0.00", "leak", "泄露", "655.35", "leak"})});
-        row("single poll, normal and broken", {SinglePollButton, kOldLeaks, {channels(2, 0)}, {status}, "",
-            channelDisplay({"正常", "", "normal", "断线", "", "break"})});
-        row("single poll, unknown codes", {SinglePollButton, kOldLeaks, {channels(3, 200)}, {status}, "",
-            channelDisplay({"状态", "old", "normal", "状态", "old", "normal"})});
-        row("single poll, distance B short", {SinglePollButton, kOldLeaks, {channels(1, 1), faulting(Fault::truncated(1), 0x4004)},
-            {status, distanceB}, "读数据错误", channelDisplay({"状态", "old", "normal", "泄露", "old", "leak"})});
     }
     void pressSendsAndShows()
     {
@@ -221,14 +155,10 @@ private slots:
         for (const SetUp& setUp : press.setUp)
             setUp(console);
 
-        QElapsedTimer timer;
-        timer.start();
         console.click(press.button);
-        const qint64 elapsed = timer.elapsed();
         QCOMPARE(console.takeMessage(), press.message);
         QCOMPARE(console.takeFrames(), press.requests);
         QCOMPARE(console.mismatches(press.shown), QString());
-        QVERIFY2(elapsed >= press.atLeastMs && elapsed < 3000, qPrintable(QString::number(elapsed)));
         QVERIFY(!console.dialog->button(SinglePollButton)->isVisible());
         if (!press.refused.isEmpty()) {
             console.simulator.withDevice([](ControllerDevice& device) { device.refuseWrites(0x0100); });
@@ -244,35 +174,26 @@ private slots:
     {
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("portClosed");
-        QTest::addColumn<bool>("usesStationAddress");
         const QString open = QStringLiteral("请先打开串口!!!"), plain = QStringLiteral("请先打开串口");
-        for (const auto& [button, name] : std::initializer_list<std::pair<int, const char*>>{
-                 {SetDeviceBaudRateButton, "set baud rate"}, {SetDeviceAddressButton, "set address"},
-                 {WriteLengthAButton, "write length A"}, {ReadLengthAButton, "read length A"},
-                 {WriteLengthBButton, "write length B"}, {ReadLengthBButton, "read length B"},
-                 {ReadResistivityAButton, "read resistivity A"}, {WriteResistivityAButton, "write resistivity A"},
-                 {ReadResistivityBButton, "read resistivity B"}, {WriteResistivityBButton, "write resistivity B"},
-                 {ReadCalibrationAButton, "read calibration A"}, {WriteCalibrationAButton, "write calibration A"},
-                 {ReadCalibrationBButton, "read calibration B"}, {WriteCalibrationBButton, "write calibration B"},
-                 {ReadClockButton, "read clock"}, {SetClockButton, "set clock"}, {SinglePollButton, "single poll"},
-                 {ReadLogCountButton, "log count"}, {ClearLogButton, "clear log"}, {ReadLogButton, "download log"}})
-            QTest::newRow(name) << button << open << true;
-        QTest::newRow("zero calibration A") << int(ZeroCalibrationAButton) << plain << true;
-        QTest::newRow("zero calibration B") << int(ZeroCalibrationBButton) << plain << true;
-        QTest::newRow("monitoring") << int(MonitorButton) << plain << true;
-        QTest::newRow("address search") << int(SearchButton) << plain << false;
+        for (int button : {SetDeviceBaudRateButton, SetDeviceAddressButton, WriteLengthAButton, ReadLengthAButton,
+                           WriteLengthBButton, ReadLengthBButton, ReadResistivityAButton, WriteResistivityAButton,
+                           ReadResistivityBButton, WriteResistivityBButton, ReadCalibrationAButton,
+                           WriteCalibrationAButton, ReadCalibrationBButton, WriteCalibrationBButton, ReadClockButton,
+                           SetClockButton, ReadLogCountButton, ClearLogButton, ReadLogButton})
+            QTest::addRow("button %d", button) << button << open;
+        for (int button : {ZeroCalibrationAButton, ZeroCalibrationBButton, MonitorButton, SearchButton})
+            QTest::addRow("button %d", button) << button << plain;
     }
     void refusedBeforeSending()
     {
         QFETCH(int, button);
         QFETCH(QString, portClosed);
-        QFETCH(bool, usesStationAddress);
         ConsoleFixture console;
         console.click(button);
         QCOMPARE(console.takeMessage(), portClosed);
         console.openPort();
         for (const char* refused : {"256", "-1"}) {
-            if (!usesStationAddress)
+            if (button == SearchButton)  // the search uses no station address
                 break;
             console.setText(StationAddressField, QString::fromLatin1(refused));
             console.click(button);
@@ -282,10 +203,9 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(console.takeFrames(), Frames{});
 
-        // A worker cannot pass its first notification until this thread handles events, so every
-        // press meets a worker that has sent its first request alone and holds the port: the
-        // press, the port close, and once the worker is stopped until it has ended its step,
-        // the press, the port close and a restart are refused. The search finds no address.
+        // A worker cannot pass its first notification until this thread handles events, so every press
+        // meets a worker that has sent its first request alone and holds the port: the press, the port
+        // close, and, once the worker is stopped until its step ends, a restart too are refused.
         for (const auto& [worker, reason] : {std::pair{MonitorButton, "请先停止监测!!!"}, {SearchButton, "请先停止搜索!!!"}}) {
             if (worker == button)
                 continue;

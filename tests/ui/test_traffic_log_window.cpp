@@ -1,22 +1,21 @@
-// The communication log's window over the real console and a simulated controller: the rows a
-// command, stale input and the two workers leave, and the window's controls.
+// The communication log: what it keeps when full, the file it saves, and the rows a command,
+// stale input and the two workers leave in its window over the console and a simulated controller.
 #include <QAbstractItemModel>
-#include <QAccessible>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QItemSelectionModel>
-#include <QRegularExpression>
+#include <QDateTime>
+#include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 
 #include "console_fixture.h"
+#include "ui/traffic_log_text.h"
 #include "ui/traffic_log_window.h"
 
 using namespace kt::ui;
 using kt::sim::Bytes;
 using kt::sim::ControllerDevice;
+using kt::serial::ReplyStatus;
 using kt::sim::Fault;
 using Rows = QList<QStringList>;
 
@@ -52,11 +51,12 @@ Rows shownRows(const TrafficLogWindow& window)
     return rows;
 }
 
-void readLogCount(ConsoleFixture& console)
+// The row's number, high byte first, as its bytes.
+TrafficRow numberedRow(int number)
 {
-    console.simulator.withDevice(
-        [](ControllerDevice& device) { device.log().forceReportedCount(3); });
-    console.click(ReadLogCountButton);
+    TrafficRow row;
+    row.bytes = {std::uint8_t(number >> 8), std::uint8_t(number & 0xFF)};
+    return row;
 }
 
 }  // namespace
@@ -65,6 +65,44 @@ class TrafficLogWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void theRowPastTenThousandDropsTheFirst()
+    {
+        TrafficLog log;
+        for (int number = 1; number <= 10001; ++number)
+            log.append(numberedRow(number));
+        const TrafficSnapshot kept = log.snapshot();
+        QCOMPARE(kept.size(), std::size_t(10000));
+        QCOMPARE(kept.droppedCount(), std::uint64_t(1));
+        QCOMPARE(kept[0].bytes, numberedRow(2).bytes);
+        QCOMPARE(kept[9999].bytes, numberedRow(10001).bytes);
+    }
+
+    void savedFileHasOneLinePerRow()
+    {
+        const auto at = [](int millisecond) {
+            const QDateTime time(QDate(2026, 12, 7), QTime(9, 5, 3, millisecond));
+            return std::chrono::system_clock::time_point(
+                std::chrono::milliseconds(time.toMSecsSinceEpoch()));
+        };
+        TrafficLog log;
+        log.append({at(42), TrafficSource::Command, TrafficDirection::Sent, ReplyStatus::Accepted,
+                    0, {0x01, 0x03, 0x00, 0x10, 0x00, 0x01, 0x85, 0xCF}});
+        log.append({at(101), TrafficSource::Monitoring, TrafficDirection::Received,
+                    ReplyStatus::ShortReply, 7, {0x01, 0x04}});
+        log.append({at(999), TrafficSource::Search, TrafficDirection::Discarded,
+                    ReplyStatus::Accepted, 0, {0xFE}});
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("通讯记录.txt"));
+        QVERIFY(saveTrafficLog(path, log.snapshot()));
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()),
+                 QStringLiteral("09:05:03.042\t命令\t发送\t01 03 00 10 00 01 85 CF\t\r\n"
+                                "09:05:03.101\t监测\t接收\t01 04\t长度不足 2/7\r\n"
+                                "09:05:03.999\t搜索\t丢弃\tFE\t\r\n"));
+        QVERIFY(!saveTrafficLog(folder.filePath(QStringLiteral("missing/x.txt")), log.snapshot()));
+    }
     void aCommandsRows_data()
     {
         QTest::addColumn<Bytes>("stale");
@@ -75,6 +113,8 @@ private slots:
                                   << Rows{sent, {"命令", "接收", kCountReply, "正确"}};
         QTest::newRow("silent") << Bytes{} << Fault::noReply()
                                 << Rows{sent, {"命令", "接收", "", "无应答"}};
+        QTest::newRow("short") << Bytes{} << Fault::truncated(2)
+                               << Rows{sent, {"命令", "接收", "01 03 02 00 03", "长度不足 5/7"}};
         QTest::newRow("bad checksum")
             << Bytes{} << Fault::badChecksum()
             << Rows{sent, {"命令", "接收", "01 03 02 00 03 F8 BA", "校验错误"}};
@@ -95,7 +135,8 @@ private slots:
             QTest::qWait(20);
         }
         console.simulator.addFault(fault);
-        readLogCount(console);
+        console.simulator.withDevice([](ControllerDevice& device) { device.log().forceReportedCount(3); });
+        console.click(ReadLogCountButton);
         QTRY_COMPARE(shownRows(window), rows);
     }
 
@@ -129,51 +170,6 @@ private slots:
         if (console.dialog->button(button)->text() == QStringLiteral("停止监测"))
             console.click(button);
         console.waitUntilPortIsFree();
-    }
-
-    void controlsActOnTheView()
-    {
-        ConsoleFixture console;
-        console.openPort();
-        TrafficLogWindow& window = openLog(console);
-        QCOMPARE(window.windowTitle(), QStringLiteral("通讯记录"));
-        QCOMPARE(QAccessible::queryAccessibleInterface(window.table())->text(QAccessible::Name),
-                 QStringLiteral("通讯记录"));
-        const QAbstractItemModel& model = *window.table()->model();
-        readLogCount(console);
-        QTRY_COMPARE(model.rowCount(), 2);
-
-        // Paused, the view stands still while the recording goes on.
-        window.pauseButton()->click();
-        QCOMPARE(window.pauseButton()->text(), QStringLiteral("继续"));
-        readLogCount(console);
-        QTest::qWait(300);
-        QCOMPARE(model.rowCount(), 2);
-        window.pauseButton()->click();
-        QCOMPARE(window.pauseButton()->text(), QStringLiteral("暂停"));
-        QCOMPARE(model.rowCount(), 4);
-        QCOMPARE(window.summary()->text(), QStringLiteral("共 4 行，已丢弃最早的 0 行"));
-
-        window.table()->selectionModel()->select(
-            QItemSelection(model.index(1, 0), model.index(2, 0)),
-            QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        window.copyButton()->click();
-        const QRegularExpression copied(QStringLiteral(
-            "^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\t命令\t接收\t%1\t正确\n"
-            "\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\t命令\t发送\t%2\t$").arg(kCountReply, kCountRequest));
-        QVERIFY2(copied.match(QGuiApplication::clipboard()->text()).hasMatch(),
-                 qPrintable(QGuiApplication::clipboard()->text()));
-
-        // A file that cannot be written is reported once.
-        QTemporaryDir folder;
-        console.prompts->saveAnswer = folder.filePath(QStringLiteral("missing/log.txt"));
-        window.saveButton()->click();
-        QVERIFY(console.prompts->saveRequests.back().initialPath.endsWith(QStringLiteral("通讯记录.txt")));
-        QCOMPARE(console.takeMessage(), QStringLiteral("保存通讯记录失败!!!"));
-
-        window.clearButton()->click();
-        QCOMPARE(model.rowCount(), 0);
-        QCOMPARE(window.summary()->text(), QStringLiteral("共 0 行，已丢弃最早的 0 行"));
     }
 };
 
