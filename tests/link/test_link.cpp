@@ -96,14 +96,11 @@ private slots:
         QTest::addColumn<QList<int>>("distances");      // replies in order; -1: silence
         QTest::addColumn<bool>("stopAtFailedDistance");
         QTest::addColumn<QString>("report");
-        const auto row = [](const char* name, std::uint16_t word, QList<int> distances, bool stop, const char* report) {
-            QTest::newRow(name) << word << distances << stop << QString(report);
-        };
-        row("normal and break, B first", 0x0200, {}, true, "B2 A0 ok");
-        row("unknown codes are not reported", 0x0301, {300}, true, "A1 A=300 ok");
-        row("both in leak, B first", 0x0101, {500, 300}, true, "B1 B=500 A1 A=300 ok");
-        row("a failed distance ends the single poll", 0x0101, {-1, 300}, true, "B1 short");
-        row("the monitoring reads every distance", 0x0101, {-1, 300}, false, "B1 A1 A=300 short");
+        QTest::newRow("normal and break, B first") << std::uint16_t(0x0200) << QList<int>{} << true << "B2 A0 ok";
+        QTest::newRow("unknown codes are not reported") << std::uint16_t(0x0301) << QList<int>{300} << true << "A1 A=300 ok";
+        QTest::newRow("both in leak, B first") << std::uint16_t(0x0101) << QList<int>{500, 300} << true << "B1 B=500 A1 A=300 ok";
+        QTest::newRow("a failed distance ends the single poll") << std::uint16_t(0x0101) << QList<int>{-1, 300} << true << "B1 short";
+        QTest::newRow("the monitoring reads every distance") << std::uint16_t(0x0101) << QList<int>{-1, 300} << false << "B1 A1 A=300 short";
     }
     void channelPoll()
     {
