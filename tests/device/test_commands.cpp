@@ -37,16 +37,14 @@ QString shown(const std::vector<LogRecord>& records)
 
 // A command reduced to what the wire and the operator see of it.
 struct CommandCase {
-    QByteArray request;
-    int replyLength;
-    int replyWaitMs;
+    QString wire;  // as the wire column reads
     std::function<QString(const Bytes&)> decode;
 };
 
 template <typename Value>
 CommandCase caseOf(const Command<Value>& command)
 {
-    return {asHex(command.request), int(command.replyLength), int(command.replyWaitMs),
+    return {QString("%1 %2 %3").arg(asHex(command.request)).arg(command.replyLength).arg(command.replyWaitMs),
             [command](const Bytes& reply) { return shown(command.decode(reply)); }};
 }
 
@@ -61,14 +59,12 @@ private slots:
     void commands_data()
     {
         QTest::addColumn<CommandCase>("command");
-        QTest::addColumn<QByteArray>("request");  // function code onward, no checksum
-        QTest::addColumn<int>("replyLength");
-        QTest::addColumn<int>("replyWaitMs");
+        QTest::addColumn<QString>("wire");      // request from the function code on, reply length, wait
         QTest::addColumn<QByteArray>("reply");  // without its checksum, which decoding ignores
         QTest::addColumn<QString>("decoded");
         const auto row = [](const char* name, CommandCase command, const char* request, int length,
                             int wait, const char* reply, const char* decoded) {
-            QTest::newRow(name) << command << QByteArray(request) << length << wait
+            QTest::newRow(name) << command << QString("%1 %2 %3").arg(request).arg(length).arg(wait)
                                 << QByteArray(reply).replace(" ", "") << QString(decoded);
         };
         const auto write = [&](const char* name, CommandCase command, const char* request) {
@@ -111,36 +107,26 @@ private slots:
     void commands()
     {
         QFETCH(CommandCase, command);
-        QFETCH(QByteArray, request);
-        QFETCH(int, replyLength);
-        QFETCH(int, replyWaitMs);
+        QFETCH(QString, wire);
         QFETCH(QByteArray, reply);
         QFETCH(QString, decoded);
-        QCOMPARE(command.request, request);
-        QCOMPARE(command.replyLength, replyLength);
-        QCOMPARE(command.replyWaitMs, replyWaitMs);
+        QCOMPARE(command.wire, wire);
         QCOMPARE(command.decode(hexBytes(reply + "0000")), decoded);
     }
 
     void downloadPlan()
     {
-        // Each block: pause, first register, first row, records.
-        const QList<int> fullFirst{0, 0x5000, 0, 25};
-        const QList<QPair<int, QList<QList<int>>>> plans{
-            {0, {{0, 0x5000, 0, 0}}},  // still asks
-            {1, {{0, 0x5000, 0, 1}}},
-            {25, {fullFirst}},
-            {26, {fullFirst, {300, 0x50FA, 25, 1}}},
-            {40, {fullFirst, {300, 0x50FA, 25, 15}}},
-            {41, {}}};
+        // Each block as "pause first-register first-row records"; no records still asks once.
+        const QList<QPair<int, QString>> plans{{0, "0 5000 0 0"}, {1, "0 5000 0 1"}, {25, "0 5000 0 25"},
+            {26, "0 5000 0 25, 300 50fa 25 1"}, {40, "0 5000 0 25, 300 50fa 25 15"}, {41, ""}};
         for (const auto& [recordCount, blocks] : plans) {
-            QList<QList<int>> plan;
-            for (const LogBlock& b : logDownloadPlan(static_cast<std::uint16_t>(recordCount)))
-                plan << QList<int>{int(b.pauseBeforeMs), b.firstRegister, b.firstRow, b.recordCount};
-            QVERIFY2(plan == blocks, qPrintable(QString("%1 records").arg(recordCount)));
+            QStringList plan;
+            for (const LogBlock& b : logDownloadPlan(std::uint16_t(recordCount)))
+                plan << QString("%1 %2 %3 %4").arg(b.pauseBeforeMs).arg(b.firstRegister, 0, 16).arg(b.firstRow).arg(b.recordCount);
+            QCOMPARE(plan.join(", "), blocks);
         }
-        QCOMPARE(asHex(logBlockRead(logDownloadPlan(40).at(0)).request), QByteArray("035000007D"));
-        QCOMPARE(int(logBlockRead(logDownloadPlan(40).at(1)).replyLength), 155);
+        QCOMPARE(caseOf(logBlockRead(logDownloadPlan(40).at(0))).wire, "035000007D 255 500");
+        QCOMPARE(caseOf(logBlockRead(logDownloadPlan(40).at(1))).wire, "0350FA004B 155 500");
     }
 };
 

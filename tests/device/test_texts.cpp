@@ -62,7 +62,6 @@ private slots:
         row("leak on B", 3, "01 00 04D2", {"B", "泄露", "12.34"});
         row("break on A", 0, "00 02 04D2", {"A", "断线", ""});
         row("A's leak wins over B's break", 1, "02 01 0064", {"A", "泄露", "1.00"});
-        row("A's break wins over B's leak", 1, "01 02 0064", {"A", "断线", ""});
         row("unknown code on A leaves B", 2, "02 03 0000", {"B", "断线", ""});
         row("no event", 39, "00 00 04D2", {"", "", ""});
         row("leak at FFFF", 0, "00 01 FFFF", {"A", "泄露", "655.35"});

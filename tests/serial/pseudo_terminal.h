@@ -71,18 +71,13 @@ public:
     // bytes across a pseudo-terminal asynchronously. False if that takes over a second.
     bool sendQueued(std::span<const std::uint8_t> bytes) const
     {
-        const auto queued = [this] {
-            int count = 0;
-            return ::ioctl(terminalFd_, FIONREAD, &count) == 0 ? static_cast<std::size_t>(count) : 0;
-        };
-        const std::size_t expected = queued() + bytes.size();
+        int before = 0, queued = 0;
+        ::ioctl(terminalFd_, FIONREAD, &before);
         send(bytes);
-        for (int pass = 0; queued() < expected; ++pass) {
-            if (pass == 1000)
-                return false;
-            std::this_thread::sleep_for(milliseconds(1));
-        }
-        return true;
+        for (int pass = 0; pass < 1000; ++pass, std::this_thread::sleep_for(milliseconds(1)))
+            if (::ioctl(terminalFd_, FIONREAD, &queued) == 0 && std::size_t(queued) >= before + bytes.size())
+                return true;
+        return false;
     }
 
     // What the console wrote: up to `count` bytes, ending early once `limit` passes in silence.

@@ -24,11 +24,14 @@ namespace {
 // `count` bytes that the controller sends `afterMs` after its previous burst.
 struct Burst { int afterMs, count; };
 
+// One input call: bytes queued before it, bursts sent once it started, and what it returns when.
+struct InputCall { int call, queuedBefore; QList<Burst> later; int wanted, expected, earliestMs, latestMs; };
+
 // COM12: a two-digit number, as the console offers up to COM20.
 constexpr int kPort = 12;
 constexpr int kBaud = 9600;
 
-// The `call` column's other calls; a value from 0 up is waitForBytes with that limit in ms.
+// What InputCall::call makes besides waitForBytes, whose limit in ms it otherwise is.
 constexpr int kRead = -1, kDrain = -2, kDiscard = -3;
 
 // Lower bounds are what the code promises; upper bounds leave room for a shared, noisy machine.
@@ -53,7 +56,7 @@ QByteArray framed(std::uint8_t address, const Bytes& rest)
 
 }  // namespace
 
-Q_DECLARE_METATYPE(Burst)
+Q_DECLARE_METATYPE(InputCall)
 Q_DECLARE_METATYPE(kt::serial::ReplyStatus)
 Q_DECLARE_METATYPE(kt::serial::OpenFailure::Kind)
 
@@ -136,62 +139,45 @@ private slots:
 
     void inputCallsEndAtCountGapOrLimit_data()
     {
-        QTest::addColumn<int>("call");
-        QTest::addColumn<int>("queuedBefore");
-        QTest::addColumn<QList<Burst>>("later");  // sent by the controller once the call has started
-        QTest::addColumn<int>("wanted");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("earliestMs");
-        QTest::addColumn<int>("latestMs");
+        QTest::addColumn<InputCall>("c");
         const int slack = static_cast<int>(kSchedulingSlack.count());
-        const QList<Burst> none;
-        QTest::newRow("wait, already queued: one pass, all of it") << 1000 << 12 << none << 4 << 12 << 2 << 2 + slack;
-        QTest::newRow("wait, silent line") << 50 << 0 << none << 500 << 0 << 50 << 50 + slack;
-        QTest::newRow("wait, arrives during the wait")
-            << 1000 << 0 << QList<Burst>{{30, 9}} << 9 << 9 << 30 << 30 + slack;
+        QTest::newRow("wait, already queued: one pass, all of it") << InputCall{1000, 12, {}, 4, 12, 2, 2 + slack};
+        QTest::newRow("wait, silent line") << InputCall{50, 0, {}, 500, 0, 50, 50 + slack};
+        QTest::newRow("wait, arrives during the wait") << InputCall{1000, 0, {{30, 9}}, 9, 9, 30, 30 + slack};
         // Telling "as soon as all arrived" from the 100 ms gap rule leaves less than 100 ms.
-        QTest::newRow("read, all arrived: at once") << kRead << 200 << none << 200 << 200 << 0 << 90;
-        QTest::newRow("read 7 of 9: total limit 5*9+5 ms") << kRead << 7 << none << 9 << 7 << 50 << 450;
-        QTest::newRow("read, no gap rule before the first byte")
-            << kRead << 0 << QList<Burst>{{150, 2}} << 200 << 2 << 250 << 650;
-        QTest::newRow("read, a gap over 100 ms ends it")
-            << kRead << 3 << QList<Burst>{{400, 2}} << 200 << 3 << 100 << 390;
-        QTest::newRow("read, gaps under 100 ms keep it going")
-            << kRead << 2 << QList<Burst>{{40, 2}, {40, 2}} << 200 << 6 << 180 << 580;
-        QTest::newRow("drain, silent line: waits the whole 50 ms") << kDrain << 0 << none << 0 << 0 << 50 << 50 + slack;
-        QTest::newRow("drain, some stale bytes") << kDrain << 20 << none << 0 << 20 << 50 << 50 + slack;
-        QTest::newRow("drain, over 500: the rest stays queued, no wait") << kDrain << 600 << none << 0 << 500 << 0 << slack;
-        QTest::newRow("discard, what is queued") << kDiscard << 5 << none << 0 << 5 << 0 << slack;
+        QTest::newRow("read, all arrived: at once") << InputCall{kRead, 200, {}, 200, 200, 0, 90};
+        QTest::newRow("read 7 of 9: total limit 5*9+5 ms") << InputCall{kRead, 7, {}, 9, 7, 50, 450};
+        QTest::newRow("read, no gap rule before the first byte") << InputCall{kRead, 0, {{150, 2}}, 200, 2, 250, 650};
+        QTest::newRow("read, a gap over 100 ms ends it") << InputCall{kRead, 3, {{400, 2}}, 200, 3, 100, 390};
+        QTest::newRow("read, gaps under 100 ms keep it going") << InputCall{kRead, 2, {{40, 2}, {40, 2}}, 200, 6, 180, 580};
+        QTest::newRow("drain, silent line: waits the whole 50 ms") << InputCall{kDrain, 0, {}, 0, 0, 50, 50 + slack};
+        QTest::newRow("drain, some stale bytes") << InputCall{kDrain, 20, {}, 0, 20, 50, 50 + slack};
+        QTest::newRow("drain, over 500: the rest stays queued, no wait") << InputCall{kDrain, 600, {}, 0, 500, 0, slack};
+        QTest::newRow("discard, what is queued") << InputCall{kDiscard, 5, {}, 0, 5, 0, slack};
     }
     void inputCallsEndAtCountGapOrLimit()
     {
-        QFETCH(int, call);
-        QFETCH(int, queuedBefore);
-        QFETCH(QList<Burst>, later);
-        QFETCH(int, wanted);
-        QFETCH(int, expected);
-        QFETCH(int, earliestMs);
-        QFETCH(int, latestMs);
+        QFETCH(InputCall, c);
         const ConsoleLine console(kPort, kBaud);
         QVERIFY(console.port);
-        QVERIFY(console.controller.sendQueued(countingBytes(static_cast<std::size_t>(queuedBefore))));
+        QVERIFY(console.controller.sendQueued(countingBytes(std::size_t(c.queuedBefore))));
 
         const Clock::time_point start = Clock::now();
         const std::jthread controller([&] {
-            for (const Burst& burst : later) {
+            for (const Burst& burst : c.later) {
                 std::this_thread::sleep_for(milliseconds(burst.afterMs));
                 console.controller.send(countingBytes(static_cast<std::size_t>(burst.count)));
             }
         });
-        Bytes buffer(static_cast<std::size_t>(wanted));
-        const std::size_t count = call == kRead ? console.port->read(buffer)
-            : call == kDrain                    ? drainInput(*console.port)
-            : call == kDiscard                  ? discardQueuedInput(*console.port)
-                               : waitForBytes(*console.port, std::uint16_t(wanted), std::uint32_t(call));
-        QVERIFY(tookBetween(start, milliseconds(earliestMs), milliseconds(latestMs)));
-        QCOMPARE(count, std::size_t(expected));
-        if (later.isEmpty())  // a wait leaves what it saw queued; the others take what they count
-            QCOMPARE(console.port->queuedInputCount(), std::uint32_t(queuedBefore - (call < 0 ? expected : 0)));
+        Bytes buffer(std::size_t(c.wanted));
+        const std::size_t count = c.call == kRead ? console.port->read(buffer)
+            : c.call == kDrain                    ? drainInput(*console.port)
+            : c.call == kDiscard                  ? discardQueuedInput(*console.port)
+                               : waitForBytes(*console.port, std::uint16_t(c.wanted), std::uint32_t(c.call));
+        QVERIFY(tookBetween(start, milliseconds(c.earliestMs), milliseconds(c.latestMs)));
+        QCOMPARE(count, std::size_t(c.expected));
+        if (c.later.isEmpty())  // a wait leaves what it saw queued; the others take what they count
+            QCOMPARE(console.port->queuedInputCount(), std::uint32_t(c.queuedBefore - (c.call < 0 ? c.expected : 0)));
     }
 
     void transfersNeverHangOnAStalledOrDeadLine()
