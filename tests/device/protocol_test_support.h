@@ -13,11 +13,7 @@
 // so that a failure prints both sides.
 namespace kt::device::test {
 
-inline Bytes hexBytes(const QByteArray& hex)
-{
-    const QByteArray bytes = QByteArray::fromHex(hex);
-    return Bytes(bytes.begin(), bytes.end());
-}
+inline Bytes hexBytes(const QByteArray& hex) { const QByteArray bytes = QByteArray::fromHex(hex); return {bytes.begin(), bytes.end()}; }
 
 inline QByteArray asHex(std::span<const std::uint8_t> bytes)
 {

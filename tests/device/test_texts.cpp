@@ -1,5 +1,4 @@
-// What the operator reads: channel states, leak distances, cable values, log rows and the
-// export file's lines.
+// What the operator reads: channel states, leak distances, cable values, log rows, export lines.
 #include <QTest>
 
 #include <tuple>
@@ -31,12 +30,10 @@ private slots:
             QCOMPARE(status ? fromUtf8(channelStatusText(*status)) : QString(""), text);
         }
         // The distance as a single poll and as the monitoring show it.
-        const QList<std::tuple<int, QString, QString>> distances{
+        const QList<std::tuple<std::uint16_t, QString, QString>> distances{
             {0, "0.00", "0.00"}, {1234, "12.34", "12.34"}, {0xFFFE, "655.34", "655.34"}, {0xFFFF, "655.35", ""}};
-        for (const auto& [distance, polled, monitored] : distances) {
-            QCOMPARE(QString::fromStdString(polledLeakDistanceText(std::uint16_t(distance))), polled);
-            QCOMPARE(QString::fromStdString(monitoredLeakDistanceText(std::uint16_t(distance))), monitored);
-        }
+        for (const auto& [distance, polled, monitored] : distances)
+            QCOMPARE(QString::fromStdString(polledLeakDistanceText(distance) + "|" + monitoredLeakDistanceText(distance)), polled + "|" + monitored);
     }
 
     void cableValues()

@@ -1,5 +1,4 @@
-// The real POSIX port on a pseudo-terminal, the test playing the controller; port numbering,
-// the checksum and the exchange.
+// The POSIX port on a pseudo-terminal with the test as controller, port numbering, checksum, exchange.
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -23,6 +22,10 @@ namespace {
 
 // `count` bytes that the controller sends `afterMs` after its previous burst.
 struct Burst { int afterMs, count; };
+
+// An open that fails: KT5270_COM<portNumber> names `namedFile` in a scratch directory ("": left
+// as is); the failure names that file as its device, if any.
+struct Open { int portNumber; QString namedFile; int baudRate; OpenFailure::Kind kind; };
 
 // One input call: bytes queued before it, bursts sent once it started, and what it returns when.
 struct InputCall { int call, queuedBefore; QList<Burst> later; int wanted, expected, earliestMs, latestMs; };
@@ -58,7 +61,7 @@ QByteArray framed(std::uint8_t address, const Bytes& rest)
 
 Q_DECLARE_METATYPE(InputCall)
 Q_DECLARE_METATYPE(kt::serial::ReplyStatus)
-Q_DECLARE_METATYPE(kt::serial::OpenFailure::Kind)
+Q_DECLARE_METATYPE(Open)
 
 class TestSerial : public QObject {
     Q_OBJECT
@@ -99,23 +102,18 @@ private slots:
     void openRefusesWhatItCannotUse_data()
     {
         using Kind = OpenFailure::Kind;
-        QTest::addColumn<int>("portNumber");
-        QTest::addColumn<QString>("namedFile");  // what KT5270_COM<n> names in a scratch dir; "": left as is
-        QTest::addColumn<int>("baudRate");
-        QTest::addColumn<Kind>("kind");  // the failure names the named file as its device, if any
-        QTest::newRow("port beyond the devices present") << 999 << "" << kBaud << Kind::NoDevice;
-        QTest::newRow("named device missing") << 5 << "ttyUSB99" << kBaud << Kind::NoDevice;
-        QTest::newRow("named file is not a terminal") << 5 << "plain-file" << kBaud << Kind::SettingsRefused;
-        QTest::newRow("named file closed to this user") << 5 << "closed-file" << kBaud << Kind::AccessDenied;
-        QTest::newRow("named a directory: the system's words") << 5 << "." << kBaud << Kind::Other;
-        QTest::newRow("115200 baud on a working line") << kPort << "" << 115200 << Kind::UnsupportedSpeed;
+        QTest::addColumn<Open>("open");
+        QTest::newRow("port beyond the devices present") << Open{999, "", kBaud, Kind::NoDevice};
+        QTest::newRow("named device missing") << Open{5, "ttyUSB99", kBaud, Kind::NoDevice};
+        QTest::newRow("named file is not a terminal") << Open{5, "plain-file", kBaud, Kind::SettingsRefused};
+        QTest::newRow("named file closed to this user") << Open{5, "closed-file", kBaud, Kind::AccessDenied};
+        QTest::newRow("named a directory: the system's words") << Open{5, ".", kBaud, Kind::Other};
+        QTest::newRow("115200 baud on a working line") << Open{kPort, "", 115200, Kind::UnsupportedSpeed};
     }
     void openRefusesWhatItCannotUse()
     {
-        QFETCH(int, portNumber);
-        QFETCH(QString, namedFile);
-        QFETCH(int, baudRate);
-        QFETCH(OpenFailure::Kind, kind);
+        QFETCH(Open, open);
+        const auto [portNumber, namedFile, baudRate, kind] = open;
         if (kind == OpenFailure::Kind::AccessDenied && ::geteuid() == 0)
             QSKIP("root opens a file whatever its mode: run as another user to check this refusal");
         const PseudoTerminal line(kPort);
@@ -202,25 +200,8 @@ private slots:
         QCOMPARE(console.port->queuedInputCount(), 0u);
     }
 
-    void resolvesPortsInDeviceOrder_data()
-    {
-        QTest::addColumn<int>("portNumber");
-        QTest::addColumn<QString>("override");  // KT5270_COM<n> as the lookup reports it
-        QTest::addColumn<QString>("device");  // below the fake /dev unless absolute; empty for none
-        QTest::newRow("COM1: USB adapters first, by number") << 1 << "" << "ttyUSB2";
-        QTest::newRow("COM2: ttyUSB10 after ttyUSB2") << 2 << "" << "ttyUSB10";
-        QTest::newRow("COM2 named by its variable") << 2 << "/dev/pts/8" << "/dev/pts/8";
-        QTest::newRow("COM3: then ttyACM; an empty variable counts as unset") << 3 << "" << "ttyACM0";
-        QTest::newRow("COM4: then real UARTs") << 4 << "" << "ttyS0";
-        QTest::newRow("COM5: ttyS10 after ttyS0") << 5 << "" << "ttyS10";
-        QTest::newRow("COM6: beyond the devices") << 6 << "" << "";
-        QTest::newRow("COM0, even when named") << 0 << "/dev/pts/7" << "";
-    }
     void resolvesPortsInDeviceOrder()
     {
-        QFETCH(int, portNumber);
-        QFETCH(QString, override);
-        QFETCH(QString, device);
         namespace fs = std::filesystem;
         const QTemporaryDir root;
         // USB adapters, a modem-class device, two real UARTs, and ttyS entries that must not
@@ -238,16 +219,20 @@ private slots:
         for (const char* node : {"ttyS0", "ttyS10", "ttyS5"})
             writeFile(machine.sysClassTty / node / "type", "4\n");
         writeFile(machine.sysClassTty / "ttyS1/type", "0\n");
-        const posix::EnvironmentLookup environment = [&](const std::string& name) {
-            return name == "KT5270_COM" + std::to_string(portNumber) ? override.toStdString() : std::string();
+        // KT5270_COM<n> as the lookup reports it: an empty one counts as unset, COM0 stays none.
+        const posix::EnvironmentLookup environment = [](const std::string& name) {
+            return name == "KT5270_COM6" ? "/dev/pts/8" : name == "KT5270_COM0" ? "/dev/pts/7" : std::string();
         };
-
-        const bool named = device.startsWith('/');
-        const std::string expected =
-            device.isEmpty() || named ? device.toStdString() : (machine.dev / device.toStdString()).string();
-        QCOMPARE(posix::resolvePortDevice(portNumber, machine, environment), expected);
-        const posix::DeviceDirectories noMachine{machine.dev / "none", ""};
-        QCOMPARE(posix::resolvePortDevice(portNumber, noMachine, environment), named ? expected : std::string());
+        const auto devices = [&](const posix::DeviceDirectories& directories) {
+            QStringList found;  // COM0 to COM7
+            for (int port = 0; port <= 7; ++port)
+                found << QString::fromStdString(posix::resolvePortDevice(port, directories, environment))
+                             .remove(QString::fromStdString((machine.dev / "").string()));
+            return found;
+        };
+        // USB adapters first, then modem-class devices, then real UARTs, each by number.
+        QCOMPARE(devices(machine), (QStringList{"", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyS0", "ttyS10", "/dev/pts/8", ""}));
+        QCOMPARE(devices({machine.dev / "none", ""}), (QStringList{"", "", "", "", "", "", "/dev/pts/8", ""}));
     }
 
     void checksum_data()
@@ -275,25 +260,23 @@ private slots:
     {
         QTest::addColumn<QByteArray>("reply");  // what the controller answers; empty: nothing
         QTest::addColumn<int>("answerAfterMs");
-        QTest::addColumn<ReplyStatus>("status");
-        QTest::addColumn<int>("received");
+        QTest::addColumn<ReplyStatus>("status");  // the reply's bytes come back whatever it says
         const QByteArray accepted = framed(0x01, {0x03, 0x04, 0x00, 0x00, 0x04, 0xE2});
         QByteArray damaged = accepted;
         damaged[5] = static_cast<char>(damaged[5] ^ 0x01);
-        QTest::newRow("accepted") << accepted << 0 << ReplyStatus::Accepted << 9;
-        QTest::newRow("late but within the wait") << accepted << 200 << ReplyStatus::Accepted << 9;
+        QTest::newRow("accepted") << accepted << 0 << ReplyStatus::Accepted;
+        QTest::newRow("late but within the wait") << accepted << 200 << ReplyStatus::Accepted;
         QTest::newRow("another station and function: still accepted")
-            << framed(0x07, {0x04, 0x04, 0x00, 0x00, 0x00, 0x01}) << 0 << ReplyStatus::Accepted << 9;
-        QTest::newRow("one byte short") << accepted.left(8) << 0 << ReplyStatus::ShortReply << 8;
-        QTest::newRow("no answer") << QByteArray() << 0 << ReplyStatus::ShortReply << 0;
-        QTest::newRow("one bit changed") << damaged << 0 << ReplyStatus::BadChecksum << 9;
+            << framed(0x07, {0x04, 0x04, 0x00, 0x00, 0x00, 0x01}) << 0 << ReplyStatus::Accepted;
+        QTest::newRow("one byte short") << accepted.left(8) << 0 << ReplyStatus::ShortReply;
+        QTest::newRow("no answer") << QByteArray() << 0 << ReplyStatus::ShortReply;
+        QTest::newRow("one bit changed") << damaged << 0 << ReplyStatus::BadChecksum;
     }
     void transactJudgesTheReply()
     {
         QFETCH(QByteArray, reply);
         QFETCH(int, answerAfterMs);
         QFETCH(ReplyStatus, status);
-        QFETCH(int, received);
         const ConsoleLine console(kPort, kBaud);
         QVERIFY(console.port);
         const Bytes request = frameRequest(0x01, Bytes{0x03, 0x60, 0x01, 0x00, 0x02});
@@ -309,7 +292,7 @@ private slots:
 
         QCOMPARE(heard.get(), request);
         QCOMPARE(answer.status, status);
-        QCOMPARE(answer.bytes, bytesOf(reply.left(received)));
+        QCOMPARE(answer.bytes, bytesOf(reply));
     }
 };
 

@@ -1,5 +1,4 @@
-// What the window tests cannot see of the controller simulator: how it cuts the byte stream
-// into requests, and its command line. Its answers are checked end to end by the window tests.
+// The simulator's frame assembly and command line; the window tests check its answers end to end.
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,11 +13,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-Bytes hex(const QByteArray& text)
-{
-    const QByteArray bytes = QByteArray::fromHex(text);
-    return {bytes.begin(), bytes.end()};
-}
+Bytes hex(const QByteArray& text) { const QByteArray bytes = QByteArray::fromHex(text); return {bytes.begin(), bytes.end()}; }
 
 // Frames as hex, "!" marking bytes that are no well-formed request.
 QStringList shown(const std::vector<ReceivedFrame>& frames)
