@@ -1,5 +1,4 @@
-// The operator's typed numbers as commands take them: lenient like atoi and atof, then
-// range-checked with the message that refuses them.
+// The operator's typed numbers: read leniently like atoi and atof, then range-checked with their refusals.
 #include <QTest>
 
 #include <tuple>
@@ -22,38 +21,32 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<qint64>("integer");  // as atoi reads it, saturating
-        QTest::addColumn<int>("address");     // as a station address; -1: refused
-        QTest::addColumn<int>("word");        // as a register word; -1: refused
-        QTest::addColumn<int>("periodMs");
-        const auto row = [](const char* text, qint64 integer, int address, int word, int periodMs) {
-            QTest::addRow("'%s'", text) << QString(text) << integer << address << word << periodMs;
+        QTest::addColumn<QString>("entries");  // as station address, register word, period in ms; "-": refused
+        const auto row = [](const char* text, qint64 integer, const char* entries) {
+            QTest::addRow("'%s'", text) << QString(text) << integer << QString(entries);
         };
-        row(" \t-17", -17, -1, -1, 0);
-        row("+5", 5, 5, 5, 5);
-        row("12.9abc", 12, 12, 12, 12);
-        row("", 0, 0, 0, 0);
-        row("abc", 0, 0, 0, 0);
-        row("-", 0, 0, 0, 0);
-        row("255", 255, 255, 255, 255);
-        row("256", 256, -1, 256, 256);
-        row("65535", 65535, -1, 65535, 65535);
-        row("65536", 65536, -1, -1, 65536);
-        row("-1", -1, -1, -1, 0);
-        row("99999999999999999999999", INT64_MAX, -1, -1, INT32_MAX);
-        row("-99999999999999999999999", -INT64_MAX, -1, -1, 0);
+        row(" \t-1", -1, "- - 0");
+        row("+5", 5, "5 5 5");
+        row("12.9abc", 12, "12 12 12");
+        row("", 0, "0 0 0");
+        row("-", 0, "0 0 0");
+        row("255", 255, "255 255 255");
+        row("256", 256, "- 256 256");
+        row("65535", 65535, "- 65535 65535");
+        row("65536", 65536, "- - 65536");
+        row("99999999999999999999999", INT64_MAX, "- - 2147483647");
+        row("-99999999999999999999999", -INT64_MAX, "- - 0");
     }
     void integerEntries()
     {
         QFETCH(QString, text);
         QFETCH(qint64, integer);
-        QFETCH(int, address);
-        QFETCH(int, word);
-        QFETCH(int, periodMs);
+        QFETCH(QString, entries);
         const std::string typed = text.toStdString();
         QCOMPARE(parseInteger(typed), integer);
-        QCOMPARE(parseStationAddress(typed), address < 0 ? std::nullopt : std::optional<std::uint8_t>(address));
-        QCOMPARE(parseWordEntry(typed), word < 0 ? std::nullopt : std::optional<std::uint16_t>(word));
-        QCOMPARE(parsePeriodEntry(typed), periodMs);
+        const auto shown = [](const auto& value) { return value ? QString::number(*value) : "-"; };
+        QCOMPARE(QString("%1 %2 %3").arg(shown(parseStationAddress(typed)), shown(parseWordEntry(typed)))
+                     .arg(parsePeriodEntry(typed)), entries);
     }
 
     void lengthEntriesTruncateToHundredths_data()
@@ -63,12 +56,9 @@ private slots:
         using Result = std::optional<std::int32_t>;
         QTest::newRow("12.5") << "12.5" << Result(1250);
         QTest::newRow("1.15 truncates") << "1.15" << Result(114);
-        QTest::newRow("0.001") << "0.001" << Result(0);
-        QTest::newRow("empty") << "" << Result(0);
         QTest::newRow("text") << "abc" << Result(0);
         QTest::newRow("negative") << " -0.02m" << Result(-2);
         QTest::newRow("exponent") << "1.5e2" << Result(15000);
-        QTest::newRow("hexadecimal") << "0x10" << Result(1600);
         QTest::newRow("hex digits at the ends of their ranges") << "0x09afAF" << Result(63479900);
         QTest::newRow("upper-case hex, signed exponent") << "0X1P+2" << Result(400);
         QTest::newRow("largest") << "21474836.47" << Result(INT32_MAX);
@@ -122,16 +112,13 @@ private slots:
         const auto row = [](const char* name, const QStringList& texts, const char* result) {
             QTest::newRow(name) << texts << QString(result);
         };
-        row("accepted", {"2012", "3", "5", "9", "7", "3"}, "2012-3-5 9:7:3");
         row("smallest values", {"2010", "0", "0", "0", "0", "0"}, "2010-0-0 0:0:0");
         row("largest values", {"9999", "12", "31", "23", "59", "59"}, "9999-12-31 23:59:59");
         row("read leniently", {" 2012", "+3", "5th", "09", "", "3.9"}, "2012-3-5 9:0:3");
         row("year 2009", {"2009", "1", "1", "0", "0", "0"}, "输入年份错误，请重新输入!!!");
         row("year 10000", {"10000", "1", "1", "0", "0", "0"}, "输入年份错误，请重新输入!!!");
-        row("year overflowing", {"99999999999999999999999", "1", "1", "0", "0", "0"}, "输入年份错误，请重新输入!!!");
         row("year before all others", {"0", "13", "32", "24", "60", "60"}, "输入年份错误，请重新输入!!!");
         row("month 13", {"2012", "13", "1", "0", "0", "0"}, "输入月份错误，请重新输入!!!");
-        row("month -1", {"2012", "-1", "1", "0", "0", "0"}, "输入月份错误，请重新输入!!!");
         row("day 32", {"2012", "2", "32", "0", "0", "0"}, "输入日期错误，请重新输入!!!");
         row("hour 24", {"2012", "1", "1", "24", "0", "0"}, "输入小时错误，请重新输入!!!");
         row("minute 60", {"2012", "1", "1", "23", "60", "0"}, "输入分钟错误，请重新输入!!!");
@@ -147,10 +134,7 @@ private slots:
             entry[i] = typed[i] = texts[int(i)].toStdString();
         const ClockEntryResult parsed = parseClockEntry(entry);
         QCOMPARE(parsed.time.has_value(), parsed.rejected == nullptr);
-        if (const auto t = parsed.time)
-            QCOMPARE(QString("%1-%2-%3 %4:%5:%6").arg(t->year).arg(t->month).arg(t->day).arg(t->hour).arg(t->minute).arg(t->second), result);
-        else
-            QCOMPARE(fromUtf8(parsed.rejected->refusalText), result);
+        QCOMPARE(parsed.time ? shown(*parsed.time) : fromUtf8(parsed.rejected->refusalText), result);
     }
 };
 

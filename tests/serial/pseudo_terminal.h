@@ -1,18 +1,17 @@
 #pragma once
 
 #include <array>
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <numeric>
 #include <span>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -31,20 +30,17 @@ using std::chrono::milliseconds;
 inline Bytes countingBytes(std::size_t count)
 {
     Bytes bytes(count);
-    for (std::size_t index = 0; index < count; ++index)
-        bytes[index] = static_cast<std::uint8_t>(index);
+    std::iota(bytes.begin(), bytes.end(), std::uint8_t(0));  // an 8-bit count wraps to 0
     return bytes;
 }
 
-// A pseudo-terminal standing in for the cable: the console's port opens its terminal side as
-// COM<portNumber> (named through KT5270_COM<portNumber> while this object lives), and the
-// test plays the controller on the other side.
+// A pseudo-terminal for the cable: the console opens its terminal side as COM<portNumber>
+// (named by KT5270_COM<portNumber> while this lives); the test plays the controller.
 class PseudoTerminal {
 public:
     explicit PseudoTerminal(int portNumber) : portVariable_(posix::portOverrideVariable(portNumber))
     {
-        // Raw from the start, so that bytes sent before the console opens the port are neither
-        // echoed back nor held back waiting for a line end.
+        // Raw from the start: bytes sent before the console opens are neither echoed nor held back.
         termios raw{};
         ::cfmakeraw(&raw);
         std::array<char, 128> terminalName{};
@@ -54,45 +50,26 @@ public:
             ::setenv(portVariable_.c_str(), devicePath_.c_str(), 1);
         }
     }
-    ~PseudoTerminal()
-    {
-        ::unsetenv(portVariable_.c_str());
-        ::close(terminalFd_);
-        hangUp();
-    }
+    ~PseudoTerminal() { ::unsetenv(portVariable_.c_str()); ::close(terminalFd_); hangUp(); }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     // The terminal side's device, e.g. /dev/pts/3.
     const std::string& devicePath() const { return devicePath_; }
 
-    void send(std::span<const std::uint8_t> bytes) const
-    {
-        for (std::size_t sent = 0; sent < bytes.size();) {
-            const ssize_t count = ::write(controllerFd_, bytes.data() + sent, bytes.size() - sent);
-            if (count > 0)
-                sent += static_cast<std::size_t>(count);
-            else if (errno != EINTR)
-                return;
-        }
-    }
+    // The tests send far less than the kernel's buffer holds: one write takes all of it.
+    void send(std::span<const std::uint8_t> bytes) const { (void)::write(controllerFd_, bytes.data(), bytes.size()); }
 
-    // Sends, then waits until all of it sits in the console's input queue: the kernel hands
-    // bytes across a pseudo-terminal asynchronously. False if that takes over a second.
+    // Sends, then waits (up to a second) until all of it sits in the console's input queue.
     bool sendQueued(std::span<const std::uint8_t> bytes) const
     {
-        const auto queued = [this] {
-            int count = 0;
-            return ::ioctl(terminalFd_, FIONREAD, &count) == 0 ? static_cast<std::size_t>(count) : 0;
-        };
-        const std::size_t expected = queued() + bytes.size();
+        int before = 0, queued = 0;
+        ::ioctl(terminalFd_, FIONREAD, &before);
         send(bytes);
-        for (int pass = 0; queued() < expected; ++pass) {
-            if (pass == 1000)
-                return false;
-            std::this_thread::sleep_for(milliseconds(1));
-        }
-        return true;
+        for (int pass = 0; pass < 1000; ++pass, std::this_thread::sleep_for(milliseconds(1)))
+            if (::ioctl(terminalFd_, FIONREAD, &queued) == 0 && std::size_t(queued) >= before + bytes.size())
+                return true;
+        return false;
     }
 
     // What the console wrote: up to `count` bytes, ending early once `limit` passes in silence.
@@ -111,8 +88,7 @@ public:
         return received;
     }
 
-    // Gives the terminal the cooked mode a real adapter starts in: line editing, echo, flow
-    // control, CR and NL translations. The console's port must undo all of it.
+    // The cooked mode a real adapter starts in, which the console's port must undo entirely.
     void cook() const
     {
         termios settings{};
@@ -123,29 +99,11 @@ public:
         ::tcsetattr(terminalFd_, TCSANOW, &settings);
     }
 
-    // Whether the terminal refuses opens by unprivileged programs (TIOCEXCL); root, which
-    // runs these tests in CI, is not refused, so this is checked directly.
-    bool isExclusive() const
-    {
-        int exclusive = 0;
-        return ::ioctl(terminalFd_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
-    }
+    // TIOCEXCL, read directly: it refuses no opens by root, which runs these tests in CI.
+    bool isExclusive() const { int on = 0; return ::ioctl(terminalFd_, TIOCGEXCL, &on) == 0 && on != 0; }
 
-    // Fills the console's output queue without ever reading it, so its writes stall. The
-    // kernel moves queued bytes on a little later, which frees room again: full means that a
-    // pass after a pause still finds no room.
-    void stallConsoleOutput() const
-    {
-        const int flags = ::fcntl(terminalFd_, F_GETFL);
-        ::fcntl(terminalFd_, F_SETFL, flags | O_NONBLOCK);
-        const Bytes filler(4096);
-        for (bool wroteAny = true; wroteAny; std::this_thread::sleep_for(milliseconds(20))) {
-            wroteAny = false;
-            while (::write(terminalFd_, filler.data(), filler.size()) > 0)
-                wroteAny = true;
-        }
-        ::fcntl(terminalFd_, F_SETFL, flags);
-    }
+    // Stops the console's output as a flow-control stop would, so that its writes stall.
+    void stallConsoleOutput() const { ::tcflow(terminalFd_, TCOOFF); }
 
     // Closes the controller side, as pulling out a USB adapter would.
     void hangUp() { ::close(std::exchange(controllerFd_, -1)); }
@@ -158,8 +116,7 @@ private:
     std::string devicePath_;
 };
 
-// The console's port opened as COM<portNumber> on a fresh pseudo-terminal; `port` is null
-// when the open failed.
+// The console's port opened as COM<portNumber> on a fresh pseudo-terminal; null if that failed.
 struct ConsoleLine {
     ConsoleLine(int portNumber, int baudRate) : controller(portNumber), port(openSerialPort(portNumber, baudRate).port) {}
 

@@ -1,5 +1,4 @@
-// The serial link: the real POSIX port on a pseudo-terminal with the test playing the
-// controller on the other side, the port numbering, the checksum and the exchange helpers.
+// The POSIX port on a pseudo-terminal with the test as controller, port numbering, checksum, exchange.
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -22,14 +21,21 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 // `count` bytes that the controller sends `afterMs` after its previous burst.
-struct Burst {
-    int afterMs = 0;
-    int count = 0;
-};
+struct Burst { int afterMs, count; };
+
+// An open that fails: KT5270_COM<portNumber> names `namedFile` in a scratch directory ("": left
+// as is); the failure names that file as its device, if any.
+struct Open { int portNumber; QString namedFile; int baudRate; OpenFailure::Kind kind; };
+
+// One input call: bytes queued before it, bursts sent once it started, and what it returns when.
+struct InputCall { int call, queuedBefore; QList<Burst> later; int wanted, expected, earliestMs, latestMs; };
 
 // COM12: a two-digit number, as the console offers up to COM20.
 constexpr int kPort = 12;
 constexpr int kBaud = 9600;
+
+// What InputCall::call makes besides waitForBytes, whose limit in ms it otherwise is.
+constexpr int kRead = -1, kDrain = -2, kDiscard = -3;
 
 // Lower bounds are what the code promises; upper bounds leave room for a shared, noisy machine.
 constexpr milliseconds kSchedulingSlack{400};
@@ -37,18 +43,13 @@ constexpr milliseconds kSchedulingSlack{400};
 // True when the time since `start` lies within [earliest, latest]; otherwise says how long it took.
 bool tookBetween(Clock::time_point start, milliseconds earliest, milliseconds latest)
 {
-    const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
-    if (elapsed >= earliest && elapsed <= latest)
-        return true;
-    qWarning("took %lld ms, expected %lld to %lld ms", static_cast<long long>(elapsed.count()),
-             static_cast<long long>(earliest.count()), static_cast<long long>(latest.count()));
-    return false;
+    const long long took = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+    if (took < earliest.count() || took > latest.count())
+        qWarning("took %lld ms, expected %lld to %lld ms", took, (long long)earliest.count(), (long long)latest.count());
+    return took >= earliest.count() && took <= latest.count();
 }
 
-Bytes bytesOf(const QByteArray& data)
-{
-    return Bytes(data.begin(), data.end());
-}
+Bytes bytesOf(const QByteArray& data) { return Bytes(data.begin(), data.end()); }
 
 QByteArray framed(std::uint8_t address, const Bytes& rest)
 {
@@ -58,20 +59,19 @@ QByteArray framed(std::uint8_t address, const Bytes& rest)
 
 }  // namespace
 
-Q_DECLARE_METATYPE(Burst)
+Q_DECLARE_METATYPE(InputCall)
 Q_DECLARE_METATYPE(kt::serial::ReplyStatus)
-Q_DECLARE_METATYPE(kt::serial::OpenFailure::Kind)
+Q_DECLARE_METATYPE(Open)
 
 class TestSerial : public QObject {
     Q_OBJECT
 
 private slots:
-    void opensPurgedAndExclusiveUntilClosed()
+    void opensRawPurgedAndExclusiveUntilClosed()
     {
         const PseudoTerminal line(kPort);
         QVERIFY(line.sendQueued(countingBytes(5)));  // waiting before the open: not for us
         line.cook();
-
         auto port = openSerialPort(kPort, kBaud).port;
         QVERIFY(port);
         QCOMPARE(waitForBytes(*port, 1, 50), 0u);
@@ -84,7 +84,6 @@ private slots:
         // The refused second open left the first one working, every byte value unchanged both ways.
         const Bytes everyValue = countingBytes(256);
         QVERIFY(line.sendQueued(everyValue));
-        QCOMPARE(port->queuedInputCount(), 256u);
         Bytes received(everyValue.size());
         QCOMPARE(port->read(received), everyValue.size());
         QCOMPARE(received, everyValue);
@@ -93,42 +92,28 @@ private slots:
 
         port.reset();
         QVERIFY(!line.isExclusive());
-        QVERIFY(openSerialPort(kPort, kBaud).port);
-    }
-
-    void inUseNamesTheOtherProgramHoldingIt()
-    {
-        const PseudoTerminal line(kPort);
+        // Closed, it let go of its lock too: another program takes it, and is named when refusing.
         const DeviceHolder holder(line.devicePath(), "kt-holder");
         QVERIFY(holder.holds());
-        const OpenResult refused = openSerialPort(kPort, kBaud);
-        QVERIFY(!refused.port);
-        QCOMPARE(refused.failure.kind, OpenFailure::Kind::InUse);
-        QCOMPARE(refused.failure.holders, (std::vector<PortHolder>{{"kt-holder", holder.processId()}}));
+        const OpenFailure held = openSerialPort(kPort, kBaud).failure;
+        QCOMPARE(held.holders, (std::vector<PortHolder>{{"kt-holder", holder.processId()}}));
     }
 
     void openRefusesWhatItCannotUse_data()
     {
         using Kind = OpenFailure::Kind;
-        QTest::addColumn<int>("portNumber");
-        QTest::addColumn<QString>("namedFile");  // what KT5270_COM<n> names in a scratch dir; "": left as is
-        QTest::addColumn<int>("baudRate");
-        QTest::addColumn<Kind>("kind");  // the failure names the named file as its device, if any
-        QTest::newRow("port 0") << 0 << "" << kBaud << Kind::NoDevice;
-        QTest::newRow("port beyond the devices present") << 999 << "" << kBaud << Kind::NoDevice;
-        QTest::newRow("named device missing") << 5 << "ttyUSB99" << kBaud << Kind::NoDevice;
-        QTest::newRow("named file is not a terminal") << 5 << "plain-file" << kBaud << Kind::SettingsRefused;
-        QTest::newRow("named file closed to this user") << 5 << "closed-file" << kBaud << Kind::AccessDenied;
-        QTest::newRow("named a directory: the system's words") << 5 << "." << kBaud << Kind::Other;
-        for (int baudRate : {0, 1200, 115200, -9600})
-            QTest::addRow("%d baud on a working line", baudRate) << kPort << "" << baudRate << Kind::UnsupportedSpeed;
+        QTest::addColumn<Open>("open");
+        QTest::newRow("port beyond the devices present") << Open{999, "", kBaud, Kind::NoDevice};
+        QTest::newRow("named device missing") << Open{5, "ttyUSB99", kBaud, Kind::NoDevice};
+        QTest::newRow("named file is not a terminal") << Open{5, "plain-file", kBaud, Kind::SettingsRefused};
+        QTest::newRow("named file closed to this user") << Open{5, "closed-file", kBaud, Kind::AccessDenied};
+        QTest::newRow("named a directory: the system's words") << Open{5, ".", kBaud, Kind::Other};
+        QTest::newRow("115200 baud on a working line") << Open{kPort, "", 115200, Kind::UnsupportedSpeed};
     }
     void openRefusesWhatItCannotUse()
     {
-        QFETCH(int, portNumber);
-        QFETCH(QString, namedFile);
-        QFETCH(int, baudRate);
-        QFETCH(OpenFailure::Kind, kind);
+        QFETCH(Open, open);
+        const auto [portNumber, namedFile, baudRate, kind] = open;
         if (kind == OpenFailure::Kind::AccessDenied && ::geteuid() == 0)
             QSKIP("root opens a file whatever its mode: run as another user to check this refusal");
         const PseudoTerminal line(kPort);
@@ -140,10 +125,7 @@ private slots:
         const QString device = namedFile.isEmpty() ? QString() : scratch.filePath(namedFile);
         if (!device.isEmpty())
             qputenv(variable, device.toLocal8Bit());
-        const auto unsetName = qScopeGuard([&] {
-            if (!device.isEmpty())
-                qunsetenv(variable);
-        });
+        const auto unsetName = qScopeGuard([&] { qunsetenv(variable); });
 
         const OpenResult refused = openSerialPort(portNumber, baudRate);
         QVERIFY(!refused.port);
@@ -153,58 +135,47 @@ private slots:
         QVERIFY(openSerialPort(kPort, kBaud).port);  // the refusal left nothing locked
     }
 
-    void waitAndReadEndAtCountGapOrLimit_data()
+    void inputCallsEndAtCountGapOrLimit_data()
     {
-        QTest::addColumn<int>("waitLimitMs");  // waitForBytes with this limit; -1: a read of `wanted` bytes
-        QTest::addColumn<int>("queuedBefore");
-        QTest::addColumn<QList<Burst>>("later");  // sent by the controller once the call has started
-        QTest::addColumn<int>("wanted");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("earliestMs");
-        QTest::addColumn<int>("latestMs");
+        QTest::addColumn<InputCall>("c");
         const int slack = static_cast<int>(kSchedulingSlack.count());
-        const QList<Burst> none;
-        QTest::newRow("wait, already queued: one pass, all of it") << 1000 << 12 << none << 4 << 12 << 2 << 2 + slack;
-        QTest::newRow("wait, silent line") << 50 << 0 << none << 500 << 0 << 50 << 50 + slack;
-        QTest::newRow("wait, limit ends with a part") << 50 << 3 << none << 9 << 3 << 50 << 50 + slack;
-        QTest::newRow("wait, arrives during the wait")
-            << 1000 << 0 << QList<Burst>{{30, 9}} << 9 << 9 << 30 << 30 + slack;
+        QTest::newRow("wait, already queued: one pass, all of it") << InputCall{1000, 12, {}, 4, 12, 2, 2 + slack};
+        QTest::newRow("wait, silent line") << InputCall{50, 0, {}, 500, 0, 50, 50 + slack};
+        QTest::newRow("wait, arrives during the wait") << InputCall{1000, 0, {{30, 9}}, 9, 9, 30, 30 + slack};
         // Telling "as soon as all arrived" from the 100 ms gap rule leaves less than 100 ms.
-        QTest::newRow("read, all arrived: at once") << -1 << 200 << none << 200 << 200 << 0 << 90;
-        QTest::newRow("read 7 of 9: total limit 5*9+5 ms") << -1 << 7 << none << 9 << 7 << 50 << 450;
-        QTest::newRow("read, silent line: total limit 5*30+5 ms") << -1 << 0 << none << 30 << 0 << 155 << 555;
-        QTest::newRow("read, no gap rule before the first byte")
-            << -1 << 0 << QList<Burst>{{150, 2}} << 200 << 2 << 250 << 650;
-        QTest::newRow("read, a gap over 100 ms ends it")
-            << -1 << 3 << QList<Burst>{{400, 2}} << 200 << 3 << 100 << 390;
-        QTest::newRow("read, gaps under 100 ms keep it going")
-            << -1 << 2 << QList<Burst>{{40, 2}, {40, 2}} << 200 << 6 << 180 << 580;
+        QTest::newRow("read, all arrived: at once") << InputCall{kRead, 200, {}, 200, 200, 0, 90};
+        QTest::newRow("read 7 of 9: total limit 5*9+5 ms") << InputCall{kRead, 7, {}, 9, 7, 50, 450};
+        QTest::newRow("read, no gap rule before the first byte") << InputCall{kRead, 0, {{150, 2}}, 200, 2, 250, 650};
+        QTest::newRow("read, a gap over 100 ms ends it") << InputCall{kRead, 3, {{400, 2}}, 200, 3, 100, 390};
+        QTest::newRow("read, gaps under 100 ms keep it going") << InputCall{kRead, 2, {{40, 2}, {40, 2}}, 200, 6, 180, 580};
+        QTest::newRow("drain, silent line: waits the whole 50 ms") << InputCall{kDrain, 0, {}, 0, 0, 50, 50 + slack};
+        QTest::newRow("drain, some stale bytes") << InputCall{kDrain, 20, {}, 0, 20, 50, 50 + slack};
+        QTest::newRow("drain, over 500: the rest stays queued, no wait") << InputCall{kDrain, 600, {}, 0, 500, 0, slack};
+        QTest::newRow("discard, what is queued") << InputCall{kDiscard, 5, {}, 0, 5, 0, slack};
     }
-    void waitAndReadEndAtCountGapOrLimit()
+    void inputCallsEndAtCountGapOrLimit()
     {
-        QFETCH(int, waitLimitMs);
-        QFETCH(int, queuedBefore);
-        QFETCH(QList<Burst>, later);
-        QFETCH(int, wanted);
-        QFETCH(int, expected);
-        QFETCH(int, earliestMs);
-        QFETCH(int, latestMs);
+        QFETCH(InputCall, c);
         const ConsoleLine console(kPort, kBaud);
         QVERIFY(console.port);
-        QVERIFY(console.controller.sendQueued(countingBytes(static_cast<std::size_t>(queuedBefore))));
+        QVERIFY(console.controller.sendQueued(countingBytes(std::size_t(c.queuedBefore))));
 
         const Clock::time_point start = Clock::now();
         const std::jthread controller([&] {
-            for (const Burst& burst : later) {
+            for (const Burst& burst : c.later) {
                 std::this_thread::sleep_for(milliseconds(burst.afterMs));
                 console.controller.send(countingBytes(static_cast<std::size_t>(burst.count)));
             }
         });
-        Bytes buffer(static_cast<std::size_t>(wanted));
-        const std::size_t count = waitLimitMs < 0 ? console.port->read(buffer)
-            : waitForBytes(*console.port, static_cast<std::uint16_t>(wanted), static_cast<std::uint32_t>(waitLimitMs));
-        QVERIFY(tookBetween(start, milliseconds(earliestMs), milliseconds(latestMs)));
-        QCOMPARE(count, static_cast<std::size_t>(expected));
+        Bytes buffer(std::size_t(c.wanted));
+        const std::size_t count = c.call == kRead ? console.port->read(buffer)
+            : c.call == kDrain                    ? drainInput(*console.port)
+            : c.call == kDiscard                  ? discardQueuedInput(*console.port)
+                               : waitForBytes(*console.port, std::uint16_t(c.wanted), std::uint32_t(c.call));
+        QVERIFY(tookBetween(start, milliseconds(c.earliestMs), milliseconds(c.latestMs)));
+        QCOMPARE(count, std::size_t(c.expected));
+        if (c.later.isEmpty())  // a wait leaves what it saw queued; the others take what they count
+            QCOMPARE(console.port->queuedInputCount(), std::uint32_t(c.queuedBefore - (c.call < 0 ? c.expected : 0)));
     }
 
     void transfersNeverHangOnAStalledOrDeadLine()
@@ -229,29 +200,10 @@ private slots:
         QCOMPARE(console.port->queuedInputCount(), 0u);
     }
 
-    void resolvesPortsInDeviceOrder_data()
-    {
-        QTest::addColumn<int>("portNumber");
-        QTest::addColumn<QString>("override");  // KT5270_COM<n> as the lookup reports it
-        QTest::addColumn<QString>("device");  // below the fake /dev unless absolute; empty for none
-        QTest::newRow("COM1: USB adapters first, by number") << 1 << "" << "ttyUSB2";
-        QTest::newRow("COM2: ttyUSB10 after ttyUSB2") << 2 << "" << "ttyUSB10";
-        QTest::newRow("COM2 named by its variable") << 2 << "/dev/pts/8" << "/dev/pts/8";
-        QTest::newRow("COM3: then ttyACM; an empty variable counts as unset") << 3 << "" << "ttyACM0";
-        QTest::newRow("COM4: then real UARTs") << 4 << "" << "ttyS0";
-        QTest::newRow("COM5: ttyS10 after ttyS0") << 5 << "" << "ttyS10";
-        QTest::newRow("COM6: beyond the devices") << 6 << "" << "";
-        QTest::newRow("COM0, even when named") << 0 << "/dev/pts/7" << "";
-        QTest::newRow("negative") << -1 << "" << "";
-    }
     void resolvesPortsInDeviceOrder()
     {
-        QFETCH(int, portNumber);
-        QFETCH(QString, override);
-        QFETCH(QString, device);
         namespace fs = std::filesystem;
         const QTemporaryDir root;
-        QVERIFY(root.isValid());
         // USB adapters, a modem-class device, two real UARTs, and ttyS entries that must not
         // count: a placeholder of unknown type, one without sysfs entry, one whose sysfs entry
         // has no device node. Names that merely resemble serial devices are ignored.
@@ -267,16 +219,20 @@ private slots:
         for (const char* node : {"ttyS0", "ttyS10", "ttyS5"})
             writeFile(machine.sysClassTty / node / "type", "4\n");
         writeFile(machine.sysClassTty / "ttyS1/type", "0\n");
-        const posix::EnvironmentLookup environment = [&](const std::string& name) {
-            return name == "KT5270_COM" + std::to_string(portNumber) ? override.toStdString() : std::string();
+        // KT5270_COM<n> as the lookup reports it: an empty one counts as unset, COM0 stays none.
+        const posix::EnvironmentLookup environment = [](const std::string& name) {
+            return name == "KT5270_COM6" ? "/dev/pts/8" : name == "KT5270_COM0" ? "/dev/pts/7" : std::string();
         };
-
-        const bool named = device.startsWith('/');
-        const std::string expected =
-            device.isEmpty() || named ? device.toStdString() : (machine.dev / device.toStdString()).string();
-        QCOMPARE(posix::resolvePortDevice(portNumber, machine, environment), expected);
-        const posix::DeviceDirectories noMachine{machine.dev / "none", ""};
-        QCOMPARE(posix::resolvePortDevice(portNumber, noMachine, environment), named ? expected : std::string());
+        const auto devices = [&](const posix::DeviceDirectories& directories) {
+            QStringList found;  // COM0 to COM7
+            for (int port = 0; port <= 7; ++port)
+                found << QString::fromStdString(posix::resolvePortDevice(port, directories, environment))
+                             .remove(QString::fromStdString((machine.dev / "").string()));
+            return found;
+        };
+        // USB adapters first, then modem-class devices, then real UARTs, each by number.
+        QCOMPARE(devices(machine), (QStringList{"", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyS0", "ttyS10", "/dev/pts/8", ""}));
+        QCOMPARE(devices({machine.dev / "none", ""}), (QStringList{"", "", "", "", "", "", "/dev/pts/8", ""}));
     }
 
     void checksum_data()
@@ -285,11 +241,7 @@ private slots:
         QTest::addColumn<quint16>("expected");  // high byte first on the wire
         QTest::newRow("check value") << QByteArray("123456789") << quint16(0x374B);
         QTest::newRow("read cable length A") << QByteArray::fromHex("010360010002") << quint16(0x8BCB);
-        QTest::newRow("write cable length A") << QByteArray::fromHex("010660010002000004E2") << quint16(0xE7C3);
-        QTest::newRow("read clock") << QByteArray::fromHex("010360100004") << quint16(0x5BCC);
         QTest::newRow("write clock") << QByteArray::fromHex("0110601000042012030509070003") << quint16(0x7DA6);
-        QTest::newRow("write baud rate") << QByteArray::fromHex("0106800000012580") << quint16(0xB2F7);
-        QTest::newRow("write bus address") << QByteArray::fromHex("0106800100010005") << quint16(0x5404);
     }
     void checksum()
     {
@@ -301,66 +253,30 @@ private slots:
         const Bytes frame = frameRequest(bytes.front(), std::span(bytes).subspan(1));
         QCOMPARE(frame, bytesOf(message + char(expected >> 8) + char(expected & 0xFF)));
         QCOMPARE(crc16Modbus(frame), quint16(0));
-        QVERIFY(checksumMatches(frame));
-        for (std::size_t position = 0; position < frame.size(); ++position) {
-            Bytes damaged = frame;
-            damaged[position] ^= 0x10;
-            QVERIFY2(!checksumMatches(damaged), qPrintable(QString("byte %1").arg(position)));
-        }
-    }
-
-    void drainAndDiscardTakeStaleInput_data()
-    {
-        QTest::addColumn<bool>("drain");  // drainInput; otherwise discardQueuedInput
-        QTest::addColumn<int>("stale");
-        QTest::addColumn<int>("discarded");
-        QTest::addColumn<int>("earliestMs");
-        QTest::newRow("drain, silent line: waits the whole 50 ms") << true << 0 << 0 << 50;
-        QTest::newRow("drain, some stale bytes") << true << 20 << 20 << 50;
-        QTest::newRow("drain, over 500: the rest stays queued, no wait") << true << 600 << 500 << 0;
-        QTest::newRow("discard, nothing queued") << false << 0 << 0 << 0;
-        QTest::newRow("discard, what is queued") << false << 5 << 5 << 0;
-    }
-    void drainAndDiscardTakeStaleInput()
-    {
-        QFETCH(bool, drain);
-        QFETCH(int, stale);
-        QFETCH(int, discarded);
-        QFETCH(int, earliestMs);
-        const ConsoleLine console(kPort, kBaud);
-        QVERIFY(console.port);
-        QVERIFY(console.controller.sendQueued(countingBytes(static_cast<std::size_t>(stale))));
-
-        const Clock::time_point start = Clock::now();
-        const std::size_t count = drain ? drainInput(*console.port) : discardQueuedInput(*console.port);
-        QVERIFY(tookBetween(start, milliseconds(earliestMs), milliseconds(earliestMs) + kSchedulingSlack));
-        QCOMPARE(count, static_cast<std::size_t>(discarded));
-        QCOMPARE(console.port->queuedInputCount(), static_cast<std::uint32_t>(stale - discarded));
+        QVERIFY(checksumMatches(frame));  // a damaged frame is the exchange's bad checksum below
     }
 
     void transactJudgesTheReply_data()
     {
         QTest::addColumn<QByteArray>("reply");  // what the controller answers; empty: nothing
         QTest::addColumn<int>("answerAfterMs");
-        QTest::addColumn<ReplyStatus>("status");
-        QTest::addColumn<int>("received");
+        QTest::addColumn<ReplyStatus>("status");  // the reply's bytes come back whatever it says
         const QByteArray accepted = framed(0x01, {0x03, 0x04, 0x00, 0x00, 0x04, 0xE2});
         QByteArray damaged = accepted;
         damaged[5] = static_cast<char>(damaged[5] ^ 0x01);
-        QTest::newRow("accepted") << accepted << 0 << ReplyStatus::Accepted << 9;
-        QTest::newRow("late but within the wait") << accepted << 200 << ReplyStatus::Accepted << 9;
+        QTest::newRow("accepted") << accepted << 0 << ReplyStatus::Accepted;
+        QTest::newRow("late but within the wait") << accepted << 200 << ReplyStatus::Accepted;
         QTest::newRow("another station and function: still accepted")
-            << framed(0x07, {0x04, 0x04, 0x00, 0x00, 0x00, 0x01}) << 0 << ReplyStatus::Accepted << 9;
-        QTest::newRow("one byte short") << accepted.left(8) << 0 << ReplyStatus::ShortReply << 8;
-        QTest::newRow("no answer") << QByteArray() << 0 << ReplyStatus::ShortReply << 0;
-        QTest::newRow("one bit changed") << damaged << 0 << ReplyStatus::BadChecksum << 9;
+            << framed(0x07, {0x04, 0x04, 0x00, 0x00, 0x00, 0x01}) << 0 << ReplyStatus::Accepted;
+        QTest::newRow("one byte short") << accepted.left(8) << 0 << ReplyStatus::ShortReply;
+        QTest::newRow("no answer") << QByteArray() << 0 << ReplyStatus::ShortReply;
+        QTest::newRow("one bit changed") << damaged << 0 << ReplyStatus::BadChecksum;
     }
     void transactJudgesTheReply()
     {
         QFETCH(QByteArray, reply);
         QFETCH(int, answerAfterMs);
         QFETCH(ReplyStatus, status);
-        QFETCH(int, received);
         const ConsoleLine console(kPort, kBaud);
         QVERIFY(console.port);
         const Bytes request = frameRequest(0x01, Bytes{0x03, 0x60, 0x01, 0x00, 0x02});
@@ -376,7 +292,7 @@ private slots:
 
         QCOMPARE(heard.get(), request);
         QCOMPARE(answer.status, status);
-        QCOMPARE(answer.bytes, bytesOf(reply.left(received)));
+        QCOMPARE(answer.bytes, bytesOf(reply));
     }
 };
 
