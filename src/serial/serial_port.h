@@ -77,6 +77,9 @@ struct OpenResult {
 // open leaves nothing open.
 OpenResult openSerialPort(int portNumber, int baudRate);
 
+// The same for a device named by its path, such as /dev/ttyUSB0: what COM<n> resolves to.
+OpenResult openSerialDevice(const std::string& devicePath, int baudRate);
+
 // The device that COM<portNumber> resolves to at this moment, empty if none.
 std::string portDevicePath(int portNumber);
 

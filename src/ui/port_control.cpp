@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "link/failure_text.h"
 #include "serial/line_speeds.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
@@ -31,7 +32,7 @@ void MainDialog::openClosePort()
         serial::OpenResult opened = serial::openSerialPort(portNumber, lineSpeed);
         if (!opened.port) {
             // The fixed text, then what this machine found.
-            showMessage(QStringLiteral("打开串口失败,没有发现此串口或此串口被占用!!!\n")
+            showMessage(fromDeviceText(link::kPortOpenFailureText) + u'\n'
                         + openFailureDetail(opened.failure, dropDown(PortNumberList)->currentText(),
                                             lineSpeed));
             return;
