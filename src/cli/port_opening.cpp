@@ -6,6 +6,7 @@
 #include "cli/plain_number.h"
 #include "cli/report.h"
 #include "link/failure_text.h"
+#include "link/open_failure_text.h"
 
 namespace kt::cli {
 namespace {
@@ -31,8 +32,11 @@ std::unique_ptr<serial::SerialPort> openNamedPort(const std::string& name, int b
     const std::optional<int> portNumber = comPortNumber(name);
     serial::OpenResult opened = portNumber ? serial::openSerialPort(*portNumber, baudRate)
                                            : serial::openSerialDevice(name, baudRate);
-    if (!opened.port)
-        fail(ExitCode::PortUnavailable, std::string(link::kPortOpenFailureText) + " (" + name + ")");
+    if (!opened.port) {
+        // The window's two lines, as one.
+        fail(ExitCode::PortUnavailable, std::string(link::kPortOpenFailureText) + " "
+                                            + link::openFailureDetail(opened.failure, name, baudRate));
+    }
     return std::move(opened.port);
 }
 

@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "link/failure_text.h"
+#include "link/open_failure_text.h"
 #include "serial/line_speeds.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
-#include "ui/open_failure_text.h"
 
 namespace kt::ui {
 namespace {
@@ -32,9 +32,9 @@ void MainDialog::openClosePort()
         serial::OpenResult opened = serial::openSerialPort(portNumber, lineSpeed);
         if (!opened.port) {
             // The fixed text, then what this machine found.
+            const std::string portName = dropDown(PortNumberList)->currentText().toStdString();
             showMessage(fromDeviceText(link::kPortOpenFailureText) + u'\n'
-                        + openFailureDetail(opened.failure, dropDown(PortNumberList)->currentText(),
-                                            lineSpeed));
+                        + fromDeviceText(link::openFailureDetail(opened.failure, portName, lineSpeed)));
             return;
         }
         port_ = std::move(opened.port);

@@ -85,7 +85,8 @@ class CliTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // `out` is a pattern for the whole of standard output; `err` starts standard error.
+    // `out` is a pattern for the whole of standard output; `err` starts standard error, with
+    // {device} for the simulator's device.
     void invocation_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -165,10 +166,11 @@ private slots:
                               << Frames{framed({0x01, 0x04, 0x40, 0x09, 0x00, 0x01})};
         QTest::newRow("unknown command") << QStringList{"reset"} << none << "" << "kt5270: unknown command" << 2 << Frames{};
         QTest::newRow("no such port") << QStringList{"--port", "/dev/kt5270-absent", "status"} << none << ""
-                                      << kOpenFailure + " (/dev/kt5270-absent)" << 3 << Frames{};
+                                      << kOpenFailure + " /dev/kt5270-absent 对应的设备 /dev/kt5270-absent 不存在。" << 3 << Frames{};
         QTest::newRow("the window holds the port")
             << QStringList{"status"} << Setup([this](ControllerSimulator&) { heldPort_ = kt::serial::openSerialPort(1, 9600).port; })
-            << "" << kOpenFailure << 3 << Frames{};
+            << "" << kOpenFailure + " {device} 正被 test_cli（进程号 " + QString::number(QCoreApplication::applicationPid()) + "）占用。"
+            << 3 << Frames{};
     }
     void invocation()
     {
@@ -185,6 +187,7 @@ private slots:
 
         const QString output = QString::fromUtf8(run.out);
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(out)).match(output).hasMatch(), qPrintable(output));
+        err.replace(QStringLiteral("{device}"), QString::fromStdString(controller.simulator.devicePath()));
         QCOMPARE(QString::fromUtf8(run.err).left(err.size()), err);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(controller.simulator.receivedFrames(), frames);
