@@ -56,7 +56,7 @@ Action downloadAction(LogFormat format, std::string path)
         if (failure)
             return failReply(*failure);
         if (!save(formatLog(format, rows), path))
-            return fail(ExitCode::Usage, device::kLogSaveFailedText);
+            return fail(ExitCode::Usage, std::string(device::kLogSaveFailedText) + " " + path);
         return ExitCode::Success;
     };
 }
@@ -78,7 +78,11 @@ Prepared prepareLog(const Invocation& invocation)
     const auto format = parseLogFormat(invocation.has("--format") ? invocation.options.at("--format") : "text");
     if (!format)
         return UsageError{"--format takes text, csv or json"};
-    return downloadAction(*format, invocation.has("--output") ? invocation.options.at("--output") : "");
+    const std::string path = invocation.has("--output") ? invocation.options.at("--output") : "";
+    // Tried before anything is sent; opened to append, so that an existing file stays whole.
+    if (!path.empty() && !std::ofstream(path, std::ios::binary | std::ios::app))
+        return UsageError{std::string(device::kLogSaveFailedText) + " " + path};
+    return downloadAction(*format, path);
 }
 
 }  // namespace

@@ -144,6 +144,9 @@ private slots:
                                  << "number,time,channel,type,leak_point\n0,2024-1-2 3:4,B,泄露,1.00\n"
                                     "1,2025-11-30 23:59,A,断线,\n2,2026-6-6 0:0,A,泄露,65.53\n"
                                  << "" << 0 << Frames{kCountRequest, kThreeRecordsRequest};
+        QTest::newRow("log to a file that cannot be made sends nothing")
+            << QStringList{"log", "download", "--output", "/nonexistent/KT_5270.txt"} << none << ""
+            << "kt5270: 保存日志失败!!! /nonexistent/KT_5270.txt" << 2 << Frames{};
         QTest::newRow("log json") << QStringList{"--json", "log", "download", "--format", "json"} << none
                                   << "\\[\\{\"number\":0,\"time\":\"2024-1-2 3:4\",\"channel\":\"B\",\"type\":\"泄露\",\"leak_point\":1.0\\},"
                                      "\\{\"number\":1,.*\"leak_point\":null\\},\\{\"number\":2,.*\"leak_point\":65.53\\}\\]\n"
