@@ -20,9 +20,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct ToolRun {
-    Clock::time_point start;
-    std::vector<Clock::time_point> lines;  // when each line of standard output arrived
-    Clock::time_point exit;
+    Clock::time_point start{};
+    std::vector<Clock::time_point> lines{};  // when each line of standard output arrived
+    Clock::time_point exit{};
     bool succeeded = false;
 };
 
