@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds a Release console, packs it as a .deb, installs the package with apt-get, starts the
-# installed KT_5270 offscreen to prove that it runs, and removes the package again together
-# with whatever the install brought in, leaving the machine's packages as they were.
+# Builds a Release console, packs it as a .deb, installs the package with apt-get, runs the
+# installed kt5270 --help and starts the installed KT_5270 offscreen to prove that both run,
+# and removes the package again together with whatever the install brought in, leaving the
+# machine's packages as they were.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -41,10 +42,17 @@ remove_again() {
 trap remove_again EXIT
 
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$deb" >/dev/null
-for file in /usr/bin/KT_5270 /usr/bin/kt5270-sim /usr/share/applications/KT_5270.desktop \
+for file in /usr/bin/KT_5270 /usr/bin/kt5270 /usr/bin/kt5270-sim /usr/share/applications/KT_5270.desktop \
             /usr/share/icons/hicolor/{16x16,32x32,48x48,128x128,256x256}/apps/KT_5270.png; do
   [ -f "$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
+
+# The command-line tool needs neither Qt nor a display.
+if ! env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/kt5270 --help >"$console_output" 2>&1; then
+  echo "the installed kt5270 --help failed:" >&2
+  cat "$console_output" >&2
+  exit 1
+fi
 
 # Still running after two seconds: it started, set up its window and waits for the operator.
 QT_QPA_PLATFORM=offscreen /usr/bin/KT_5270 >"$console_output" 2>&1 &

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "device/log_count.h"
 
@@ -15,6 +16,9 @@ inline constexpr int kLastProbedAddress = 255;
 // Short: a scan of all 256 addresses, each probe also waiting out the 7-byte read's 40 ms
 // limit, takes about 36 s.
 inline constexpr std::uint32_t kAddressProbeReplyWaitMs = 100;
+
+inline constexpr std::string_view kAddressNotFoundText =
+    "未搜索到地址,请选别的波特率重新查找!!!";
 
 inline Command<std::uint16_t> addressProbe()
 {

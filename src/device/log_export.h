@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "device/bytes.h"
 #include "device/log_row.h"
 
@@ -10,5 +12,7 @@ namespace kt::device {
 // spaces (an empty text keeps its separators), ending in CR LF on every platform, encoded
 // in GBK (code page 936), as the file has always been written.
 Bytes exportLine(const LogRow& row);
+
+inline constexpr std::string_view kLogSaveFailedText = "保存日志失败!!!";
 
 }  // namespace kt::device

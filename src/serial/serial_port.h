@@ -77,6 +77,12 @@ struct OpenResult {
 // open leaves nothing open.
 OpenResult openSerialPort(int portNumber, int baudRate);
 
+// The same for a device named by its path, such as /dev/ttyUSB0: what COM<n> resolves to.
+OpenResult openSerialDevice(const std::string& devicePath, int baudRate);
+
+// The console offers the ports COM1 to COM<kPortCount>.
+inline constexpr int kPortCount = 20;
+
 // The device that COM<portNumber> resolves to at this moment, empty if none.
 std::string portDevicePath(int portNumber);
 

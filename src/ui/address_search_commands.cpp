@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "device/address_probe.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
 
@@ -46,8 +47,8 @@ void MainDialog::showSearchProgress()
     // A probe that was under way when the search was stopped.
     if (button(SearchButton)->text() == text::kSearchAddress)
         result->clear();
-    if (searchShared_.resultText == kAddressNotFoundText) {
-        showMessage(kAddressNotFoundText);
+    if (searchShared_.resultText == device::kAddressNotFoundText) {
+        showMessage(fromDeviceText(device::kAddressNotFoundText));
         result->setText(QStringLiteral("未找到"));
         button(SearchButton)->setText(text::kSearchAddress.toString());
     }

@@ -6,6 +6,7 @@
 #include <QTableWidget>
 
 #include "device/log_count.h"
+#include "device/log_export.h"
 #include "link/log_download.h"
 #include "ui/log_export.h"
 #include "ui/main_dialog.h"
@@ -67,7 +68,7 @@ void MainDialog::downloadLog()
     if (failure)
         showFailure(*failure);
     if (!everyLineSaved)
-        showMessage(u"保存日志失败!!!");
+        showMessage(fromDeviceText(device::kLogSaveFailedText));
 }
 
 bool MainDialog::showLogRow(const device::LogRow& row)

@@ -3,10 +3,11 @@
 #include <array>
 #include <utility>
 
+#include "link/failure_text.h"
+#include "link/open_failure_text.h"
 #include "serial/line_speeds.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
-#include "ui/open_failure_text.h"
 
 namespace kt::ui {
 namespace {
@@ -31,9 +32,9 @@ void MainDialog::openClosePort()
         serial::OpenResult opened = serial::openSerialPort(portNumber, lineSpeed);
         if (!opened.port) {
             // The fixed text, then what this machine found.
-            showMessage(QStringLiteral("打开串口失败,没有发现此串口或此串口被占用!!!\n")
-                        + openFailureDetail(opened.failure, dropDown(PortNumberList)->currentText(),
-                                            lineSpeed));
+            const std::string portName = dropDown(PortNumberList)->currentText().toStdString();
+            showMessage(fromDeviceText(link::kPortOpenFailureText) + u'\n'
+                        + fromDeviceText(link::openFailureDetail(opened.failure, portName, lineSpeed)));
             return;
         }
         port_ = std::move(opened.port);

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+#include "serial/serial_port.h"
+
 namespace kt::ui {
 
 // The port drop-down: items "COM1" to "COM20", each with a tooltip naming the device that
@@ -11,7 +13,7 @@ class PortNumberComboBox : public QComboBox {
     Q_OBJECT
 
 public:
-    static constexpr int kPortCount = 20;
+    static constexpr int kPortCount = serial::kPortCount;
 
     explicit PortNumberComboBox(QWidget* parent = nullptr);
 

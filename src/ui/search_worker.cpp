@@ -21,7 +21,7 @@ void runSearchWorker(link::Link& link, SearchShared& shared, WorkerThread& threa
         shared.progressText = kSearchingText;
         thread.notify(display.showProgress);
     }
-    shared.resultText = kAddressNotFoundText;
+    shared.resultText = device::kAddressNotFoundText;
     thread.notify(display.showProgress);
 }
 

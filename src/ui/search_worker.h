@@ -2,6 +2,7 @@
 
 #include <QStringView>
 #include <functional>
+#include <string_view>
 
 #include "link/link.h"
 #include "ui/worker_thread.h"
@@ -14,12 +15,10 @@ namespace kt::ui {
 struct SearchShared {
     int foundAddress = 0;
     QStringView progressText;  // kSearchingText after every unanswered probe; never emptied
-    QStringView resultText;    // kAddressNotFoundText once every address went unanswered
+    std::string_view resultText;  // device::kAddressNotFoundText once every address went unanswered
 };
 
 inline constexpr QStringView kSearchingText = u"查找中...";
-inline constexpr QStringView kAddressNotFoundText =
-    u"未搜索到地址,请选别的波特率重新查找!!!";
 
 // The window's handlers for the worker's two notifications.
 struct SearchDisplay {

@@ -205,12 +205,11 @@ OpenFailure failureFrom(int error, const std::string& device)
 
 }  // namespace
 
-OpenResult openSerialPort(int portNumber, int baudRate)
+OpenResult openSerialDevice(const std::string& device, int baudRate)
 {
     const std::optional<speed_t> speed = termiosSpeed(baudRate);
     if (!isSupportedBaudRate(baudRate) || !speed)
         return OpenFailure(OpenFailure::Kind::UnsupportedSpeed);
-    const std::string device = portDevicePath(portNumber);
     if (device.empty())
         return OpenFailure(OpenFailure::Kind::NoDevice);
 

@@ -108,11 +108,10 @@ std::string systemMessage(DWORD error)
 
 }  // namespace
 
-OpenResult openSerialPort(int portNumber, int baudRate)
+OpenResult openSerialDevice(const std::string& device, int baudRate)
 {
     if (!isSupportedBaudRate(baudRate))
         return OpenFailure(OpenFailure::Kind::UnsupportedSpeed);
-    const std::string device = portDevicePath(portNumber);
     if (device.empty())
         return OpenFailure(OpenFailure::Kind::NoDevice);
 

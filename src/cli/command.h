@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "cli/exit_code.h"
+#include "cli/invocation.h"
+#include "link/link.h"
+
+namespace kt::cli {
+
+// An open port and the invocation that asked for it.
+struct Session {
+    link::Link& link;
+    const Invocation& invocation;
+
+    // Every command but status and search talks to one station.
+    std::uint8_t station() const { return invocation.stations.front(); }
+};
+
+// What a command does once the port is open.
+using Action = std::function<ExitCode(Session&)>;
+
+// Why the command line is refused, in one line.
+struct UsageError {
+    std::string text;
+};
+
+// A command checks all of its arguments before the port is opened, so that a refused one
+// sends nothing.
+using Prepared = std::variant<Action, UsageError>;
+
+struct CommandSpec {
+    std::string_view name;
+    std::string_view synopsis;  // after "kt5270 "; one line per form
+    std::string_view help;      // what it does, and its own options
+    std::string_view example;
+    std::span<const std::string_view> options = {};  // its own, beyond the shared ones
+    bool takesStationList = false;              // --address may name several stations
+    Prepared (*prepare)(const Invocation& invocation) = nullptr;
+};
+
+// Every command, in the order the help lists them.
+std::span<const CommandSpec> commandTable();
+
+}  // namespace kt::cli

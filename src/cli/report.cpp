@@ -1,0 +1,47 @@
+#include "cli/report.h"
+
+#include <cstdio>
+#include <string>
+
+#include "link/failure_text.h"
+
+namespace kt::cli {
+namespace {
+
+void printLine(std::FILE* stream, std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);  // a watching script sees each line as it comes
+}
+
+}  // namespace
+
+Json jsonNumber(std::string_view text)
+{
+    Json number = Json::parse(text, nullptr, false);
+    return number.is_number() ? number : Json();
+}
+
+std::string dumpJson(const Json& json)
+{
+    return json.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void printResult(const Invocation& invocation, std::string_view text, const Json& json)
+{
+    printLine(stdout, invocation.json ? std::string_view(dumpJson(json)) : text);
+}
+
+ExitCode fail(ExitCode code, std::string_view text)
+{
+    printLine(stderr, text);
+    return code;
+}
+
+ExitCode failReply(link::Failure failure)
+{
+    return fail(ExitCode::NoAnswer, link::standardFailureText(failure));
+}
+
+}  // namespace kt::cli

@@ -1,0 +1,177 @@
+// status: both channels' states and leak distances of each station in a list, once or
+// round after round.
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/local_time.h"
+#include "cli/plain_number.h"
+#include "cli/report.h"
+#include "cli/stop_signal.h"
+#include "device/text_entry.h"
+#include "link/channel_poll.h"
+#include "link/failure_text.h"
+
+namespace kt::cli {
+namespace {
+
+using device::Channel;
+using device::ChannelStatus;
+
+constexpr std::array<std::string_view, 3> kOptions{"--watch", "--period", "--count"};
+constexpr int kDefaultPeriodMs = 1000;
+
+struct WatchPlan {
+    bool watch = false;
+    int periodMs = kDefaultPeriodMs;
+    std::optional<long> rounds = std::nullopt;  // none: until Ctrl+C
+};
+
+// What one poll of one station learnt.
+struct StationState {
+    std::array<std::optional<ChannelStatus>, 2> status;
+    std::array<std::optional<std::uint16_t>, 2> leakDistance;  // hundredths of a metre
+    std::optional<link::Failure> failure;
+};
+
+std::size_t slot(Channel channel)
+{
+    return channel == Channel::A ? 0 : 1;
+}
+
+// The distance as the window shows it: the single poll shows an unknown one as 655.35, the
+// monitoring as an empty field.
+std::string distanceText(const WatchPlan& plan, std::uint16_t hundredths)
+{
+    return plan.watch ? device::monitoredLeakDistanceText(hundredths)
+                      : device::polledLeakDistanceText(hundredths);
+}
+
+// "3 正常 - 泄露 12.34": station, then each channel's state and leak distance, "-" for none;
+// "3 读数据错误" for a station that did not answer properly.
+void printStation(const Invocation& invocation, const WatchPlan& plan, std::uint8_t station,
+                  const StationState& state)
+{
+    Json json{{"station", station}, {"time", localTimeStamp()}};
+    std::string text = std::to_string(station);
+    if (state.failure) {
+        const std::string_view failure = link::standardFailureText(*state.failure);
+        const bool silent = *state.failure == link::Failure::ShortReply;
+        json["error"] = {{"kind", silent ? "short-reply" : "bad-checksum"}, {"message", failure}};
+        printResult(invocation, text + " " + std::string(failure), json);
+        return;
+    }
+    Json channels;
+    for (const Channel channel : device::kChannels) {
+        const auto status = state.status[slot(channel)];
+        const auto hundredths = state.leakDistance[slot(channel)];
+        const std::string distance = hundredths ? distanceText(plan, *hundredths) : std::string();
+        const std::string_view statusText = status ? device::channelStatusText(*status) : "-";
+        text += " " + std::string(statusText) + " " + (distance.empty() ? "-" : distance);
+        channels[device::channelName(channel)] = {
+            {"state", status ? Json(statusText) : Json()},
+            {"leakDistance", jsonNumber(distance)}};
+    }
+    json["channels"] = channels;
+    printResult(invocation, text, json);
+}
+
+struct Tally {
+    long answered = 0;
+    long unanswered = 0;
+};
+
+// One round over the list.
+void pollRound(Session& session, const WatchPlan& plan, const link::PollSteps& steps, Tally& tally)
+{
+    for (const std::uint8_t station : session.invocation.stations) {
+        if (stopRequested())
+            break;
+        // The single poll starts, as every button does, with a drain.
+        if (!plan.watch)
+            session.link.drain();
+        StationState state;
+        state.failure = link::pollChannels(
+            session.link, station, steps,
+            {.statusRead = [&](Channel channel, ChannelStatus status) { state.status[slot(channel)] = status; },
+             .distanceRead = [&](Channel channel, std::uint16_t hundredths) {
+                 state.leakDistance[slot(channel)] = hundredths;
+             }});
+        ++(state.failure ? tally.unanswered : tally.answered);
+        printStation(session.invocation, plan, station, state);
+    }
+}
+
+// Once: exit 1 when a station did not answer. Watching: rounds until --count or Ctrl+C, each
+// station polled as the window's monitoring polls (stale input discarded, its shorter wait,
+// every distance tried), the period between rounds; the unanswered polls are counted at the
+// end, and the run exits 0.
+ExitCode runStatus(Session& session, const WatchPlan& plan)
+{
+    Tally tally;
+    if (!plan.watch) {
+        pollRound(session, plan, {}, tally);
+        return tally.unanswered == 0 ? ExitCode::Success : ExitCode::NoAnswer;
+    }
+
+    const link::PollSteps steps{.staleInput = link::StaleInput::Discard,
+                                .replyWaitMs = device::kMonitoringReplyWaitMs,
+                                .beforeStatusRead = nullptr,
+                                .stopAtFailedDistance = false};
+    session.link.drain();
+    long rounds = 0;
+    while (!stopRequested() && (!plan.rounds || rounds < *plan.rounds)) {
+        if (rounds > 0 && !pauseUnlessStopped(std::chrono::milliseconds(plan.periodMs)))
+            break;
+        pollRound(session, plan, steps, tally);
+        ++rounds;
+    }
+    std::fprintf(stderr, "%ld rounds: %ld answered, %ld did not answer\n", rounds, tally.answered,
+                 tally.unanswered);
+    return ExitCode::Success;
+}
+
+Prepared prepareStatus(const Invocation& invocation)
+{
+    WatchPlan plan{.watch = invocation.has("--watch")};
+    if (invocation.words.size() != 1)
+        return UsageError{"status takes no arguments"};
+    if (!plan.watch && (invocation.has("--period") || invocation.has("--count")))
+        return UsageError{"--period and --count go with --watch"};
+    if (invocation.has("--period")) {
+        const std::string& period = invocation.options.at("--period");
+        if (!isPlainNumber(period))
+            return UsageError{"--period takes milliseconds"};
+        plan.periodMs = device::parsePeriodEntry(period);
+    }
+    if (invocation.has("--count")) {
+        const std::string& count = invocation.options.at("--count");
+        if (!isPlainNumber(count) || count.starts_with('-') || count.size() > 9 || std::stol(count) < 1)
+            return UsageError{"--count takes a number of rounds from 1"};
+        plan.rounds = std::stol(count);
+    }
+    return [plan](Session& session) { return runStatus(session, plan); };
+}
+
+}  // namespace
+
+extern const CommandSpec kStatusCommand{
+    .name = "status",
+    .synopsis = "status [--address LIST] [--watch] [--period MS] [--count N]",
+    .help = "Prints each station's line: address, then channel A's state and leak distance,\n"
+            "then channel B's (\"-\" for none). A station that does not answer gets a line\n"
+            "with the reason; once, the run then exits 1.\n"
+            "  --address LIST  stations such as 1,2,5-9, polled in turn\n"
+            "  --watch         repeats the rounds until Ctrl+C; exits 0\n"
+            "  --period MS     pause between rounds (default 1000)\n"
+            "  --count N       stops after N rounds",
+    .example = "kt5270 --address 1-4,9 status --watch --period 5000",
+    .options = kOptions,
+    .takesStationList = true,
+    .prepare = prepareStatus,
+};
+
+}  // namespace kt::cli

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <chrono>
+
+// Ctrl+C (SIGINT) as a request to stop: the long-running commands end at the next station,
+// and the port is closed as on any other exit.
+namespace kt::cli {
+
+void catchStopRequests();
+bool stopRequested();
+
+// Waits `duration`, or less when a stop is requested meanwhile. False on a stop.
+bool pauseUnlessStopped(std::chrono::milliseconds duration);
+
+}  // namespace kt::cli
