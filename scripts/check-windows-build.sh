@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-compiles the Qt-free core for 64-bit Windows with mingw-w64, warnings as errors: the
-# serial link with its Win32 backend, and the protocol. Then links a small program against
-# both, so that every Win32 call the backend makes resolves. Compiled, not run: there is no
+# serial link with its Win32 backend, the protocol and the link that runs commands. Then links
+# a small program against them, so that every Win32 call the backend makes resolves. Compiled, not run: there is no
 # Windows here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,22 +15,26 @@ cmake -S "$root" -B "$build" -G Ninja -Wno-dev \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
   "${launcher[@]}" >/dev/null
-cmake --build "$build" --target kt_serial kt_device
+cmake --build "$build" --target kt_serial kt_device kt_link
 
 x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -Wpedantic -Werror -static \
-  -I"$root/src" -x c++ - -x none "$build/src/serial/libkt_serial.a" "$build/src/device/libkt_device.a" \
+  -I"$root/src" -x c++ - -x none "$build/src/link/libkt_link.a" "$build/src/serial/libkt_serial.a" \
+  "$build/src/device/libkt_device.a" \
   -o "$build/link-check.exe" <<'PROGRAM'
 #include "device/channel_status.h"
-#include "serial/exchange.h"
+#include "link/channel_poll.h"
 
 int main()
 {
     auto [port, failure] = kt::serial::openSerialPort(1, 9600);
     if (!port)
         return static_cast<int>(failure.detail.size());
-    kt::serial::drainInput(*port);
-    const auto frame = kt::serial::frameRequest(1, kt::device::statusWordRequest());
-    return static_cast<int>(kt::serial::transact(*port, frame, kt::device::kChannelReadReplyLength).status);
+    kt::link::Link link(*port);
+    link.drain();
+    const auto failed = kt::link::pollChannels(
+        link, 1, {}, {.statusRead = [](kt::device::Channel, kt::device::ChannelStatus) {},
+                      .distanceRead = [](kt::device::Channel, std::uint16_t) {}});
+    return failed ? 1 : 0;
 }
 PROGRAM
 echo "== the Qt-free core builds for Windows: $build/link-check.exe"
