@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the console needs to build, run and test, where missing.
+# With --windows, also what scripts/build-windows.sh and scripts/check-windows-console.sh use.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,12 @@ packages=(
   clang-14 libclang-rt-14-dev libfuzzer-14-dev   # scripts/run-fuzzers.sh
   g++-mingw-w64-x86-64-posix                     # scripts/check-windows-build.sh
 )
+if [ "${1:-}" = --windows ]; then
+  packages+=(
+    dpkg-dev zip                                 # Qt's source package; the zip
+    wine wine64 xvfb x11-utils imagemagick       # the console under Wine, its screenshot
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 // What the window tests cannot see of the controller simulator, checked from the console's side
 // of the pseudo-terminal: how it cuts the byte stream into requests and recovers from garbage,
 // how the event log area is addressed, how faults shape replies, and the executable with its
-// --link. Every reply of every command is already checked end to end by the window tests.
+// --link and --record. Every reply of every command is already checked end to end by the window
+// tests.
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -280,14 +281,16 @@ private slots:
     {
         QTemporaryDir directory;
         const QString link = directory.filePath("controller");
+        const QString record = directory.filePath("record");
         QProcess process;
         process.start(KT_SIM_EXECUTABLE, {"--link", link, "--address", "3", "--leak-a", "0.29", "--break-b",
-                                          "--log-records", "40", "--pace", "9600"});
+                                          "--log-records", "40", "--pace", "9600", "--record", record});
         QVERIFY(process.waitForReadyRead(10'000));
         const QString devicePath = QString::fromLocal8Bit(process.readLine()).trimmed();
         QCOMPARE(QFileInfo(link).symLinkTarget(), devicePath);
 
         console_ = std::make_unique<ConsoleEnd>(link.toStdString());
+        console_->send({0xEE});
         QCOMPARE(shown(exchange(frame("03 03 40 10 00 01"), 7)), shown(frame("03 03 02 00 28")));
         QCOMPARE(shown(exchange(frame("03 04 40 02 00 01"), 7)), shown(frame("03 04 02 02 01")));
         QCOMPARE(shown(exchange(frame("03 04 40 03 00 01"), 7)), shown(frame("03 04 02 00 1D")));
@@ -300,6 +303,10 @@ private slots:
         QVERIFY(process.waitForFinished(10'000));
         QCOMPARE(process.exitCode(), 0);
         QVERIFY(!QFileInfo(link).isSymLink());
+        QFile recorded(record);
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        QCOMPARE(recorded.readAll(), QByteArray("!ee\n03 03 40 10 00 01 91 ed\n03 04 40 02 00 01 84 28\n"
+                                                "03 04 40 03 00 01 d5 e8\n03 03 50 00 00 7d 95 09\n"));
 
         for (const auto& bad : std::vector<std::vector<std::string_view>>{
                  {"--address", "256"}, {"--log-records"}, {"--leak-a", "x"}, {"--frobnicate"}}) {
