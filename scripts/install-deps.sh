@@ -13,8 +13,9 @@ packages=(
 )
 if [ "${1:-}" = --windows ]; then
   packages+=(
-    dpkg-dev zip                                 # Qt's source package; the zip
-    wine wine64 xvfb x11-utils imagemagick       # the console under Wine, its screenshot
+    dpkg-dev zip                   # Qt's source package; the zip
+    wine wine64 fonts-wine         # the console under Wine
+    xvfb imagemagick               # its display and screenshot
   )
 fi
 

@@ -79,8 +79,7 @@ int main(int argc, char** argv)
     QElapsedTimer closing;
     closing.start();
     window.close();
-    RecordingPrompts* prompts = console.prompts;
-    const QStringList messages = prompts->messageTexts();
+    const QStringList messages = console.prompts->messageTexts();  // the prompts go with the window
     console.dialog.reset();
     print("closed while monitoring, ms", QString::number(closing.elapsed()));
 
