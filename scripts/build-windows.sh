@@ -114,7 +114,6 @@ pack()
   rm -rf "$stage" "$zip"
   mkdir -p "$stage/platforms" "$stage/styles" "$stage/translations"
   cp "$build/cmake/src/app/KT_5270.exe" "$stage/"
-  $target-strip "$stage/KT_5270.exe"
   cp "$qt"/bin/Qt6{Core,Gui,Widgets}.dll "$stage/"
   cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
   cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
@@ -124,6 +123,8 @@ pack()
     cp "$($target-g++-posix -print-file-name=$library)" "$stage/"
   done
   cp "/usr/$target/lib/libwinpthread-1.dll" "$stage/"
+  # Debian's MinGW runtime carries its debugging symbols; nobody debugs from the zip.
+  find "$stage" \( -name '*.exe' -o -name '*.dll' \) -exec $target-strip --strip-unneeded {} +
 
   # Every DLL that is not part of Windows must be in the folder.
   local missing

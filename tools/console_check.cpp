@@ -1,7 +1,7 @@
 // Drives the real window against a controller on COM1 and prints what it shows, one
-// "what: text" line per step: the texts and font it starts with, the port opened, cable length
-// A read, the counters each second while monitoring runs, and how long the window takes to
-// close while monitoring. scripts/check-windows-console.sh runs it under Wine against the
+// "what: text" line per step: the texts and font it starts with, the device COM1 names, the
+// port opened, cable length A read, the counters each second while monitoring runs, and how
+// long the window takes to close while monitoring. scripts/check-windows-console.sh runs it under Wine against the
 // simulator and judges the lines; the console itself takes no option for this.
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "recording_prompts.h"
+#include "serial/serial_port.h"
 #include "ui/application_setup.h"
 
 namespace {
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
     print("standard button", standardOkText());
     print("port", window.dropDown(PortNumberList)->currentText() + QLatin1Char(' ')
                       + window.dropDown(PortBaudRateList)->currentText());
+    print("device", QString::fromStdString(kt::serial::portDevicePath(1)));
 
     window.button(PortButton)->click();
     print("port open", window.isPortOpen() ? QStringLiteral("yes") : QStringLiteral("no"));
