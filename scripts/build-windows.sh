@@ -139,7 +139,7 @@ pack()
 
 locate_qt
 if [ "${1:-}" = --if-qt-cached ] && ! qt_is_cached; then
-  echo "skipped: no Qt for Windows in $cache yet (scripts/build-windows.sh builds it once, in about an hour)"
+  echo "skipped: no Qt for Windows in $cache yet (scripts/build-windows.sh builds it once, in about 50 minutes on 2 cores)"
   exit 3
 fi
 "$root/scripts/install-deps.sh" --windows

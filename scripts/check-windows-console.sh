@@ -49,6 +49,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== creating the Wine prefix $WINEPREFIX"
   wineboot -i >>"$wine_log" 2>&1
 fi
+# Wine draws the title bar's buttons with its Marlett font, which Debian's Wine does not find
+# by itself.
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 # A desktop of its own gives the window the frame and title bar Windows would draw.
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$wine_log" 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$wine_log" 2>&1
