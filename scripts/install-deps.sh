@@ -13,7 +13,7 @@ packages=(
 )
 if [ "${1:-}" = --windows ]; then
   packages+=(
-    dpkg-dev zip                   # Qt's source package; the zip
+    dpkg-dev zip unzip             # Qt's source package; the zip
     wine wine64 fonts-wine         # the console under Wine
     xvfb imagemagick               # its display and screenshot
   )
