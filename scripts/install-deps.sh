@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the console needs to build, run and test, where missing.
+# With --windows, also what scripts/build-windows.sh and scripts/check-windows-console.sh use.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,13 @@ packages=(
   clang-14 libclang-rt-14-dev libfuzzer-14-dev   # scripts/run-fuzzers.sh
   g++-mingw-w64-x86-64-posix                     # scripts/check-windows-build.sh
 )
+if [ "${1:-}" = --windows ]; then
+  packages+=(
+    dpkg-dev zip unzip             # Qt's source package; the zip
+    wine wine64 fonts-wine         # the console under Wine
+    xvfb imagemagick               # its display and screenshot
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

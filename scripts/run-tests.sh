@@ -2,7 +2,7 @@
 # Installs what is missing, builds the console and runs every test: the whole suite once under
 # AddressSanitizer + UndefinedBehaviorSanitizer and once under ThreadSanitizer, then the fuzz
 # targets for a short while, the Debian package's install check and the Windows compile of the
-# Qt-free core.
+# Qt-free core; where Qt for Windows is cached, also the Windows console on Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -41,6 +41,15 @@ echo "== Debian package"
 "$root/scripts/check-package.sh" || status=1
 echo "== Windows compile of the Qt-free core"
 "$root/scripts/check-windows-build.sh" || status=1
+# Only on machines where scripts/build-windows.sh has already built Qt for Windows.
+echo "== Windows console on Wine"
+built=0
+"$root/scripts/build-windows.sh" --if-qt-cached || built=$?
+case $built in
+  0) "$root/scripts/check-windows-console.sh" || status=1 ;;
+  3) ;;
+  *) status=1 ;;
+esac
 
 echo "tests: $passed passed, $failed failed"
 exit $status

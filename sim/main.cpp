@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/controller_simulator.h"
+#include "sim/frame_record.h"
 #include "sim/simulator_options.h"
 
 int main(int argc, char** argv)
@@ -40,5 +41,11 @@ int main(int argc, char** argv)
     int signal = 0;
     sigwait(&stopSignals, &signal);
     simulator.stop();  // also removes the symlink
+    if (!options.recordPath.empty()) {
+        if (Outcome written = writeFrameRecord(options.recordPath, simulator.receivedFrameLog()); !written) {
+            std::cerr << "kt5270-sim: " << written.error << "\n";
+            return 1;
+        }
+    }
     return 0;
 }

@@ -47,6 +47,14 @@ Setter flag(bool SimulatorOptions::*field)
     };
 }
 
+Setter path(std::string SimulatorOptions::*field)
+{
+    return [field](SimulatorOptions& options, std::string_view value) {
+        options.*field = value;
+        return Outcome::success();
+    };
+}
+
 Setter metres(std::optional<double> SimulatorOptions::*field)
 {
     return [field](SimulatorOptions& options, std::string_view value) {
@@ -61,10 +69,9 @@ const std::vector<Option>& optionTable()
 {
     static const std::vector<Option> table{
         {"--link", "PATH", "also reach the device through a symlink at PATH (removed on exit)",
-         [](SimulatorOptions& options, std::string_view value) {
-             options.linkPath = value;
-             return Outcome::success();
-         }},
+         path(&SimulatorOptions::linkPath)},
+        {"--record", "FILE", "on exit, write every frame received to FILE, one a line in hex",
+         path(&SimulatorOptions::recordPath)},
         {"--address", "N", "station address, 0 to 255 (default 1)",
          [](SimulatorOptions& options, std::string_view value) {
              return parseInRange<std::uint8_t>(value, options.address, 0, 255);

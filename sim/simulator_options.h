@@ -16,6 +16,7 @@ class ControllerSimulator;
 // What the kt5270-sim command line sets up.
 struct SimulatorOptions {
     std::string linkPath;
+    std::string recordPath;  // where the received frames are written on exit; empty: nowhere
     std::uint8_t address = 1;
     bool everyAddress = false;
     int logRecords = 0;

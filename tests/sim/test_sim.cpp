@@ -1,4 +1,5 @@
 // The simulator's frame assembly and command line; the window tests check its answers end to end.
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -65,15 +66,17 @@ private slots:
     {
         QTemporaryDir directory;
         const QString link = directory.filePath("controller");
+        const QString record = directory.filePath("record");
         QProcess process;
         process.start(KT_SIM_EXECUTABLE, {"--link", link, "--address", "3", "--leak-a", "0.29", "--break-b",
-                                          "--log-records", "40", "--pace", "9600"});
+                                          "--log-records", "40", "--pace", "9600", "--record", record});
         QVERIFY(process.waitForReadyRead(10'000));
         QCOMPARE(QFileInfo(link).symLinkTarget(), QString::fromLocal8Bit(process.readLine()).trimmed());
 
         qputenv("KT5270_COM1", link.toLocal8Bit());
         const auto port = kt::serial::openSerialPort(1, 9600).port;
         QVERIFY(port);
+        port->write(hex("ee"));  // no request: recorded as such
         const auto exchange = [&](const char* request, std::size_t length) {
             port->write(hex(request));
             const auto sentAt = std::chrono::steady_clock::now();
@@ -95,6 +98,10 @@ private slots:
         QVERIFY(process.waitForFinished(10'000));
         QCOMPARE(process.exitCode(), 0);
         QVERIFY(!QFileInfo(link).isSymLink());
+        QFile recorded(record);
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        QCOMPARE(recorded.readAll(), QByteArray("!ee\n03 03 40 10 00 01 91 ed\n03 04 40 02 00 01 84 28\n"
+                                                "03 04 40 03 00 01 d5 e8\n03 03 50 00 00 7d 95 09\n"));
 
         for (const auto& bad : std::vector<std::vector<std::string_view>>{
                  {"--address", "256"}, {"--log-records"}, {"--leak-a", "x"}, {"--frobnicate"}}) {
