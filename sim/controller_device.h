@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include "sim/device_clock.h"
+#include "sim/controller_clock.h"
 #include "sim/event_log.h"
 #include "sim/status_scenario.h"
 #include "sim/wire_format.h"

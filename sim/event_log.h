@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "sim/device_clock.h"
+#include "sim/controller_clock.h"
 
 namespace kt::sim {
 

@@ -8,7 +8,7 @@
 #include "device/log_count.h"
 #include "device/log_export.h"
 #include "link/log_download.h"
-#include "ui/log_export.h"
+#include "ui/export_file.h"
 #include "ui/main_dialog.h"
 
 namespace kt::ui {

@@ -13,7 +13,7 @@
 #include "serial/crc16.h"
 #include "serial/serial_port.h"
 #include "sim/controller_simulator.h"
-#include "ui/log_export.h"
+#include "ui/export_file.h"
 
 using kt::sim::Bytes;
 using kt::sim::Channel;

@@ -1,4 +1,4 @@
-#include "sim/device_clock.h"
+#include "sim/controller_clock.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "ui/log_export.h"
+#include "ui/export_file.h"
 
 #include <QCheckBox>
 #include <QDir>
