@@ -162,7 +162,7 @@ private slots:
 
         const Clock::time_point start = Clock::now();
         const std::jthread controller([&] {
-            for (const Burst& burst : c.later) {
+            for (const Burst& burst : std::as_const(c.later)) {  // const: no detach while the test reads it
                 std::this_thread::sleep_for(milliseconds(burst.afterMs));
                 console.controller.send(countingBytes(static_cast<std::size_t>(burst.count)));
             }
