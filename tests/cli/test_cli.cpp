@@ -128,6 +128,7 @@ private slots:
         QTest::newRow("set out of range sends nothing") << QStringList{"set", "calibration", "a", "65536"} << none
                                                         << "" << "kt5270: 数值范围是0~65535，请重新输入!!!" << 2 << Frames{};
         QTest::newRow("set a typo sends nothing") << QStringList{"set", "length", "b", "12,5"} << none << "" << "kt5270: not a number" << 2 << Frames{};
+        QTest::newRow("a lone dash is a value, not an option") << QStringList{"set", "length", "b", "-"} << none << "" << "kt5270: not a number" << 2 << Frames{};
         QTest::newRow("clock") << QStringList{"clock"}
                                << Setup([](ControllerSimulator& simulator) {
                                       simulator.withDevice([](kt::sim::ControllerDevice& device) { device.clock().set({2031, 2, 3, 4, 5, 6}); });
@@ -219,17 +220,21 @@ private slots:
         QCOMPARE(toolFile.readAll(), windowFile.readAll());
     }
 
-    // Ctrl+C ends the watch cleanly: exit 0, and the port is free again at once.
+    // Ctrl+C ends the watch cleanly, even in its pause: no further round, exit 0, and the port
+    // is free again at once.
     void interruptedWatch()
     {
         SimulatedController controller;
         QProcess tool;
-        tool.start(QStringLiteral(KT5270_EXECUTABLE), {"status", "--watch", "--period", "50"});
+        tool.start(QStringLiteral(KT5270_EXECUTABLE), {"status", "--watch", "--period", "5000"});
         QVERIFY(tool.waitForReadyRead(10'000));
+        QTest::qWait(300);  // into the pause after the first round
         ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
         QVERIFY(tool.waitForFinished(10'000));
         QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(controller.simulator.receivedFrames().size(), std::size_t(2));  // one round: status, B in leak
+        QCOMPARE(tool.readAllStandardError(), QByteArray("1 rounds: 1 answered, 0 did not answer\n"));
         QVERIFY(kt::serial::openSerialPort(1, 9600).port != nullptr);
     }
 

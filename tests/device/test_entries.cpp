@@ -81,6 +81,8 @@ private slots:
         QTest::newRow("many zeros, no exponent") << "0." + QString(400, '0') + "1" << Result(0);
         QTest::newRow("many digits, negative exponent") << "1" + QString(400, '0') + "e-50" << Result();
         QTest::newRow("many hex digits, negative exponent") << "0x1" + QString(300, '0') + "p-10" << Result();
+        // 2^4400 * 2^-5480 is below the double range: four bits a hex digit decide, not five.
+        QTest::newRow("many hex digits, exponent below range") << "0x1" + QString(1099, '0') + "p-5480" << Result(0);
     }
     void lengthEntriesTruncateToHundredths()
     {

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLayout>
 #include <QMenu>
 #include <QRegularExpression>
@@ -314,6 +315,9 @@ private slots:
         const QStringList lines = console.takeMessage().split(u'\n');
         QVERIFY2(lines.size() == 2 && lines[0] == kOpenFailure && matchesFound(lines[1], found),
                  qPrintable(lines.join(u'/') + QStringLiteral(" ≠ ") + found));
+        // Only ports whose device is there are listed.
+        for (const QRegularExpressionMatch& port : QRegularExpression(u"COM\\d+ = ([^、。]+)"_qs).globalMatch(lines[1]))
+            QVERIFY2(QFileInfo::exists(port.captured(1)), qPrintable(lines[1]));
         QCOMPARE(console.mismatches({{PortButton, "打开串口"}, {PortLamp, "closed"}, {PortNumberList, portText},
                                      {PortBaudRateList, rateText}}),
                  QString());

@@ -106,6 +106,9 @@ private slots:
             << FaultRule(Fault{}, 0) << 0
             << Texts{{ChannelAStateText, "泄露"}, {ChannelALeakField, ""}, {ChannelALamp, "leak"},
                      {ChannelBStateText, "泄露"}, {ChannelBLeakField, "5.00"}, {ChannelBLamp, "leak"}};
+        QTest::newRow("a channel out of leak empties its distance")
+            << Steps{{.codeB = 1, .distanceB = 500}, {.codeB = 0}} << FaultRule(Fault{}, 0) << 0
+            << Texts{{ChannelBStateText, "正常"}, {ChannelBLeakField, ""}, {ChannelBLamp, "normal"}};
         QTest::newRow("controller silent") << Steps{} << FaultRule(Fault::noReply(), FaultRule::kUntilCleared) << -1
                                            << unchanged;
         QTest::newRow("status missing") << brokenThenUnknown << on(Fault::noReply(), 0x4002) << 1 << unchanged;
