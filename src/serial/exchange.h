@@ -13,8 +13,7 @@ namespace kt::serial {
 // Largest number of bytes one drain or one reply may take.
 inline constexpr std::size_t kReceiveBufferSize = 500;
 
-// Standard wait for a reply, and the drain's wait for stale input.
-inline constexpr std::uint32_t kReplyWaitMs = 500;
+// How long the drain waits for stale input.
 inline constexpr std::uint32_t kDrainWaitMs = 50;
 
 // A request frame: station address, the command's bytes, then the checksum high byte first.
@@ -65,7 +64,7 @@ Reply receiveReply(SerialPort& port, std::size_t replyLength, TrafficObserver* o
 // `beforeRead` when there is one, reads the reply and judges its length and checksum. The
 // reply's address and function code are not compared with the request.
 Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
-               std::uint32_t waitMs = kReplyWaitMs, TrafficObserver* observer = nullptr,
+               std::uint32_t waitMs, TrafficObserver* observer = nullptr,
                const std::function<void()>& beforeRead = nullptr);
 
 }  // namespace kt::serial

@@ -2,7 +2,8 @@
 
 #include <QStringView>
 
-// Texts the console shows in more than one place. Each command's own texts stay beside it.
+// The window's own texts that more than one of its files shows. Texts the command-line tool
+// shares live in the protocol and link layers; each command's own texts stay beside it.
 namespace kt::ui::text {
 
 inline constexpr QStringView kOpenPortFirst = u"请先打开串口!!!";
@@ -10,10 +11,6 @@ inline constexpr QStringView kStopMonitoringFirst = u"请先停止监测!!!";
 inline constexpr QStringView kStopSearchFirst = u"请先停止搜索!!!";
 // The monitoring start, the address search and the zero calibration say it without "!!!".
 inline constexpr QStringView kOpenPortFirstPlain = u"请先打开串口";
-inline constexpr QStringView kReadDataError = u"读数据错误";
-inline constexpr QStringView kChecksumError = u"校验出错!!!";
-inline constexpr QStringView kAddressRange = u"地址范围是0~255，请重新输入!!!";
-inline constexpr QStringView kWordRange = u"数值范围是0~65535，请重新输入!!!";
 
 // Captions that carry state.
 inline constexpr QStringView kOpenPort = u"打开串口";

@@ -288,7 +288,7 @@ private slots:
             console.controller.send(bytesOf(reply));
             return got;
         });
-        const Reply answer = transact(*console.port, request, 9);  // a length read: 9 bytes back
+        const Reply answer = transact(*console.port, request, 9, 500);  // a length read: 9 bytes back
 
         QCOMPARE(heard.get(), request);
         QCOMPARE(answer.status, status);
