@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-base-dev-tools libgl-dev
   nlohmann-json3-dev                             # kt5270's JSON output
+  prometheus                                     # promtool, which tests the alert rules
   qt6-translations-l10n
   fonts-noto-cjk
   clang-14 libclang-rt-14-dev libfuzzer-14-dev   # scripts/run-fuzzers.sh
