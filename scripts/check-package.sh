@@ -66,7 +66,9 @@ if [ -s "$console_output" ]; then
   exit 1
 fi
 # shellcheck source=/dev/null
-for command in $(source "$completion" && _kt5270_commands /usr/bin/kt5270); do
+commands=$(source "$completion" && _kt5270_commands /usr/bin/kt5270)
+[ -n "$commands" ] || { echo "the installed completion finds no commands in kt5270 --help" >&2; exit 1; }
+for command in $commands; do
   grep -qx "   $command" <<<"$rendered" || { echo "kt5270(1) has no section for $command" >&2; exit 1; }
 done
 bash -c "source $completion && complete -p kt5270" >/dev/null
