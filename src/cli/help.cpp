@@ -13,7 +13,8 @@ constexpr std::string_view kSharedOptions =
     "  --address N         the controller's station address, 0 to 255 (default 1); status takes\n"
     "                      a list such as 1,2,5-9. Environment: KT5270_ADDRESS\n"
     "  --json              one JSON object a line instead of text\n"
-    "  --help              this text; COMMAND --help explains one command\n";
+    "  --help              this text; COMMAND --help explains one command\n"
+    "  --version           the program's version\n";
 
 constexpr std::string_view kExitCodes =
     "Exit codes: 0 success; 1 the controller did not answer, or answered wrongly; 2 usage\n"

@@ -172,6 +172,9 @@ private slots:
                                               << "" << "kt5270: 地址范围是0~255，请重新输入!!!" << 2 << Frames{};
         QTest::newRow("zero") << QStringList{"zero", "b"} << none << "校准成功!\n" << "" << 0
                               << Frames{framed({0x01, 0x04, 0x40, 0x09, 0x00, 0x01})};
+        QTest::newRow("ports: COM1 is the simulator, nothing is sent")
+            << QStringList{"ports"} << none << "COM1 /dev/pts/\\d+\n(COM\\d+ /\\S+\n)*" << "" << 0 << Frames{};
+        QTest::newRow("version") << QStringList{"--version"} << none << "kt5270 \\d+(\\.\\d+)+\n" << "" << 0 << Frames{};
         QTest::newRow("unknown command") << QStringList{"reset"} << none << "" << "kt5270: unknown command" << 2 << Frames{};
         QTest::newRow("no such port") << QStringList{"--port", "/dev/kt5270-absent", "status"} << none << ""
                                       << kOpenFailure + " /dev/kt5270-absent 对应的设备 /dev/kt5270-absent 不存在。" << 3 << Frames{};
