@@ -1,0 +1,88 @@
+# Sourced by the scripts that check the Windows programs under Wine (scripts/check-windows-*.sh):
+# the project's Wine prefix, the controller simulator on Wine's COM1, and the checks' tally.
+# The sourcing script sets $root first.
+
+build="$root/build-windows"
+export WINEPREFIX="$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine hands the environment on: the Windows Qt must pick its own platform plugin.
+unset QT_QPA_PLATFORM
+
+processes=()
+cleanup()
+{
+  wineserver -k >>"$wine_log" 2>&1 || true
+  local process
+  for process in "${processes[@]}"; do kill "$process" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+}
+
+# A fresh folder for this check's files, $run, with $wine_log in it; everything started is
+# ended on exit.
+start_wine_session()
+{
+  run="$build/$1"
+  rm -rf "$run"
+  mkdir -p "$run"
+  wine_log="$run/wine.log"
+  trap cleanup EXIT
+}
+
+create_wine_prefix()
+{
+  [ -f "$WINEPREFIX/system.reg" ] && return
+  echo "== creating the Wine prefix $WINEPREFIX"
+  wineboot -i >>"$wine_log" 2>&1
+}
+
+# The Linux programs the checks run beside the Windows ones: the simulator, the tool.
+build_host_programs()
+{
+  echo "== building $*"
+  cmake -S "$root" -B "$build/host" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build/host" --target "$@" >/dev/null
+}
+
+# Starts the simulator with `options` on a pseudo-terminal, $line, records every frame it
+# receives in $run/frames.txt, and makes $line Wine's COM1. Wine maps COMn to a Unix device
+# from the key below: its mount manager rewrites the dosdevices link (com1 -> /dev/pts/N) from
+# it each time the prefix starts, so a link made by hand is replaced.
+start_simulator_on_com1()
+{
+  "$build/host/sim/kt5270-sim" --link "$run/controller" --record "$run/frames.txt" "$@" >"$run/sim.log" &
+  simulator=$!
+  processes+=("$simulator")
+  for _ in $(seq 50); do [ -e "$run/controller" ] && break; sleep 0.1; done
+  line=$(readlink "$run/controller")
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$line" /f >>"$wine_log" 2>&1
+  wineserver -k >>"$wine_log" 2>&1 || true
+  wineserver -w
+}
+
+failures=0
+expect()
+{
+  local what=$1
+  shift
+  if "$@"; then echo "ok    $what"; else echo "FAIL  $what"; failures=$((failures + 1)); fi
+}
+
+# True when the background process ends within `seconds`, with exit status 0.
+ends_well()
+{
+  local process=$1 seconds=$2
+  for _ in $(seq $((seconds * 10))); do
+    [[ "$(ps -o stat= -p "$process" || true)" =~ ^Z|^$ ]] && break
+    sleep 0.1
+  done
+  [[ "$(ps -o stat= -p "$process" || true)" =~ ^Z|^$ ]] && wait "$process"
+}
+
+# Ends the check with the tally: `what` passed, or the number of failures.
+finish_checks()
+{
+  local what=$1
+  [ "$failures" -eq 0 ] && echo "== $what passed on Wine" && exit 0
+  echo "== $failures checks failed; logs in $run" >&2
+  exit 1
+}
