@@ -58,13 +58,15 @@ int main(int argc, char** argv)
                                          .replyWaitMs = kt::device::kMonitoringReplyWaitMs,
                                          .beforeStatusRead = nullptr,
                                          .stopAtFailedDistance = false};
+    const kt::link::PollReport unshown{.statusRead = [](kt::device::Channel, kt::device::ChannelStatus) {},
+                                       .distanceRead = [](kt::device::Channel, std::uint16_t) {}};
     std::vector<double> rates;
     link.drain();
     for (int second = 0; second < 5; ++second) {
         int cycles = 0;
         const Clock::time_point end = Clock::now() + std::chrono::seconds(1);
         while (Clock::now() < end) {
-            if (kt::link::pollChannels(link, 1, monitoring, {}))
+            if (kt::link::pollChannels(link, 1, monitoring, unshown))
                 return 1;
             ++cycles;
         }

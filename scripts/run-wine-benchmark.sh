@@ -32,10 +32,13 @@ median()
 {
   grep -F "$1|$2 |" "$run/rows.txt" | cut -d'|' -f3 | sort -n | sed -n 2p | sed 's/^ *//'
 }
-echo "| figure | Linux | Wine | Wine / Linux |"
+# The ratio is of the time taken, Wine's to Linux's: a rate's inverse.
+echo "| figure | Linux | Wine | Wine's time / Linux's |"
 echo "|---|---|---|---|"
 cut -d'|' -f2 "$run/rows.txt" | sed 's/ *$//' | awk '!seen[$0]++' | while read -r figure; do
   linux=$(median linux "$figure")
   wine=$(median wine "$figure")
-  echo "| $figure | $linux | $wine | $(awk -v w="${wine%% *}" -v l="${linux%% *}" 'BEGIN { printf "%.2f", w / l }') |"
+  ratio=$(awk -v w="${wine%% *}" -v l="${linux%% *}" -v rate="$([[ $wine == */s ]] && echo 1)" \
+    'BEGIN { printf "%.2f", rate ? l / w : w / l }')
+  echo "| $figure | $linux | $wine | $ratio |"
 done
