@@ -10,20 +10,14 @@
 #     runs for 4 s with its counter rising, and the window closes promptly while monitoring.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" --windows
-
 source "$root/scripts/wine-session.sh"
 zip="$build/KT_5270-windows-x64.zip"
 check_program="$build/cmake/tools/kt5270-console-check.exe"
-[ -f "$zip" ] && [ -f "$check_program" ] || { echo "run scripts/build-windows.sh first" >&2; exit 1; }
+need_windows_build "$zip" "$check_program"
 
 build_host_programs kt5270-sim
 start_wine_session wine-run
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$run/display" 2>>"$run/xvfb.log" &
-processes+=($!)
-for _ in $(seq 100); do [ -s "$run/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$run/display")"
+start_virtual_display
 
 create_wine_prefix
 # Wine draws the title bar's buttons with its Marlett font, which Debian's Wine does not find

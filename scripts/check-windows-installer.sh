@@ -10,19 +10,15 @@
 #   - a silent uninstall removes every file, folder and entry the installer made.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" --windows
 source "$root/scripts/wine-session.sh"
 msi="$build/KT_5270-windows-x64.msi"
 check_program="$build/cmake/tools/kt5270-console-check.exe"
-[ -f "$msi" ] && [ -f "$check_program" ] || { echo "run scripts/build-windows.sh first" >&2; exit 1; }
+need_windows_build "$msi" "$check_program"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/cmake/CMakeCache.txt")
 
 build_host_programs kt5270-sim
 start_wine_session wine-installer
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$run/display" 2>>"$run/xvfb.log" &
-processes+=($!)
-for _ in $(seq 100); do [ -s "$run/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$run/display")"
+start_virtual_display
 create_wine_prefix
 start_simulator_on_com1
 

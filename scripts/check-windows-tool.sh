@@ -9,16 +9,9 @@
 #   - in a console whose code page is 936, its Chinese texts read as they should.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" --windows
 source "$root/scripts/wine-session.sh"
 
-echo "== building kt5270.exe and the backend's test"
-tool="$build/tool"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$root" -B "$tool" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=ON "${launcher[@]}" >/dev/null
-cmake --build "$tool" --target kt5270 test_timer_resolution >/dev/null
+build_windows_programs kt5270 test_timer_resolution
 build_host_programs kt5270-sim kt5270
 
 start_wine_session wine-tool

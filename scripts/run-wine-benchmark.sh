@@ -4,16 +4,9 @@
 # cycles a second at period 0. Each side runs three times, alternating; the medians are shown.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" --windows
 source "$root/scripts/wine-session.sh"
 
-echo "== building bench_serial_path for Windows and for Linux"
-tool="$build/tool"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$root" -B "$tool" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DKT_BUILD_UI=OFF "${launcher[@]}" >/dev/null
-cmake --build "$tool" --target bench_serial_path >/dev/null
+build_windows_programs bench_serial_path
 build_host_programs kt5270-sim bench_serial_path
 
 start_wine_session wine-benchmark

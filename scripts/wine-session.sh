@@ -1,6 +1,7 @@
 # Sourced by the scripts that check the Windows programs under Wine (scripts/check-windows-*.sh):
 # the project's Wine prefix, the controller simulator on Wine's COM1, and the checks' tally.
 # The sourcing script sets $root first.
+"$root/scripts/install-deps.sh" --windows
 
 build="$root/build-windows"
 export WINEPREFIX="$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -34,13 +35,45 @@ create_wine_prefix()
   wineboot -i >>"$wine_log" 2>&1
 }
 
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
 # The Linux programs the checks run beside the Windows ones: the simulator, the tool.
 build_host_programs()
 {
-  echo "== building $*"
+  echo "== building $* for Linux"
   cmake -S "$root" -B "$build/host" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=OFF >/dev/null
+    -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
   cmake --build "$build/host" --target "$@" >/dev/null
+}
+
+# Qt-free Windows programs (the tool, the backend's test, the serial benchmark), built with
+# mingw-w64 into $tool, which needs no Qt for Windows.
+tool="$build/tool"
+build_windows_programs()
+{
+  echo "== building $* for Windows"
+  cmake -S "$root" -B "$tool" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=ON "${launcher[@]}" >/dev/null
+  cmake --build "$tool" --target "$@" >/dev/null
+}
+
+# Stops the check when scripts/build-windows.sh has not made `files` yet.
+need_windows_build()
+{
+  local file
+  for file in "$@"; do
+    [ -f "$file" ] || { echo "run scripts/build-windows.sh first ($file is missing)" >&2; exit 1; }
+  done
+}
+
+# An X display of its own for the console's window: $DISPLAY.
+start_virtual_display()
+{
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$run/display" 2>>"$run/xvfb.log" &
+  processes+=($!)
+  for _ in $(seq 100); do [ -s "$run/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$run/display")"
 }
 
 # Starts the simulator with `options` on a pseudo-terminal, $line, records every frame it
