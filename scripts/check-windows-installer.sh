@@ -53,7 +53,9 @@ cp "$check_program" "$folder/"
 wine "C:\\Program Files\\KT_5270\\kt5270-console-check.exe" >"$run/check.txt" 2>>"$wine_log" || true
 rm "$folder/kt5270-console-check.exe"
 expect "the installed Qt reads cable length A into the window" grep -q '^length A: 100.00' "$run/check.txt"
-wine cmd /c 'cd /d "C:\Program Files\KT_5270" && kt5270 --port COM1 get length a' >"$run/tool.txt" 2>>"$wine_log" || true
+# As the Start menu's command prompt opens: cmd in the install folder (Wine starts a program in
+# the Windows folder of the Unix one it is started in).
+(cd "$folder" && wine cmd /c kt5270 --port COM1 get length a) >"$run/tool.txt" 2>>"$wine_log" || true
 expect "kt5270 runs as typed in the install folder and reads length A" grep -q '^100.00' "$run/tool.txt"
 
 echo "== an upgrade"
