@@ -15,11 +15,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# nlohmann/json is header-only: the host's package serves the target, seen through a prefix of
-# its own so that no other host header comes into the target's include path.
-set(kt_host_headers ${CMAKE_BINARY_DIR}/host-header-packages)
-file(MAKE_DIRECTORY ${kt_host_headers}/include ${kt_host_headers}/share/cmake)
-file(CREATE_LINK /usr/include/nlohmann ${kt_host_headers}/include/nlohmann SYMBOLIC)
-file(CREATE_LINK /usr/share/cmake/nlohmann_json ${kt_host_headers}/share/cmake/nlohmann_json SYMBOLIC)
-set(nlohmann_json_DIR ${kt_host_headers}/share/cmake/nlohmann_json)
