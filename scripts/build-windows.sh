@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds the console for 64-bit Windows and packs build-windows/KT_5270-windows-x64.zip:
+# Builds the console and the command-line tool for 64-bit Windows and packs them twice, as
+# build-windows/KT_5270-windows-x64.zip and as the installer build-windows/KT_5270-windows-x64.msi:
 #   1. fetches the source of Debian's Qt base module, the version of the installed host tools;
 #   2. cross-builds Core, Gui, Widgets, the Windows platform plugin and the Windows style with
 #      mingw-w64 into a cache outside the tree ($KT5270_WINDOWS_CACHE, default
 #      ~/.cache/kt5270-windows), once: later runs reuse it;
-#   3. builds KT_5270.exe from this tree against that Qt;
-#   4. packs the exe with the Qt DLLs, plugins, translations and MinGW runtime it loads, laid out
-#      as windeployqt would.
+#   3. renders the console's icon on the host, as an .ico for the programs' resources;
+#   4. builds KT_5270.exe and kt5270.exe from this tree, the console against that Qt;
+#   5. packs them with the Qt DLLs, plugins, translations and MinGW runtime the console loads,
+#      laid out as windeployqt would, into the zip, and the same folder into the installer
+#      (packaging/windows/make-msi.sh).
 # The Qt build runs at the lowest priority on two jobs (KT5270_WINDOWS_JOBS to change).
 # With --if-qt-cached it builds nothing unless that Qt is already in the cache, and then exits
 # with status 3 (the test command uses this: the Qt build takes far too long for it).
@@ -94,16 +97,28 @@ build_qt()
   echo "== Qt built in $(((SECONDS - started) / 60)) min"
 }
 
-# The console, and the check program scripts/check-windows-console.sh runs next to it.
-build_console()
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+# The console's own drawing, rendered by the Linux build at the sizes Windows shows.
+render_icon()
 {
-  echo "== building KT_5270.exe"
-  local launcher=()
-  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  echo "== rendering the icon"
+  cmake -S "$root" -B "$build/icon" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release \
+    -DKT_BUILD_TESTS=OFF -DKT_BUILD_EXTRAS=OFF "${launcher[@]}" >/dev/null
+  cmake --build "$build/icon" --target kt5270-icons >/dev/null
+  icon="$build/KT_5270.ico"
+  convert "$build/icon/packaging/icons"/{16,32,48,256}/KT_5270.png "$icon"
+}
+
+# The console, the tool, and the check program scripts/check-windows-console.sh runs next to them.
+build_programs()
+{
+  echo "== building KT_5270.exe and kt5270.exe"
   cmake -S "$root" -B "$build/cmake" -G Ninja -Wno-dev \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DKT_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
-  cmake --build "$build/cmake" --target KT_5270 kt5270-console-check
+    -DKT_BUILD_TESTS=OFF -DKT_WINDOWS_ICON="$icon" "${launcher[@]}" >/dev/null
+  cmake --build "$build/cmake" --target KT_5270 kt5270 kt5270-console-check
 }
 
 # The folder windeployqt would make: the exe, Qt's DLLs, the platform and style plugins, Qt's
@@ -113,7 +128,7 @@ pack()
   local stage="$build/KT_5270" zip="$build/KT_5270-windows-x64.zip"
   rm -rf "$stage" "$zip"
   mkdir -p "$stage/platforms" "$stage/styles" "$stage/translations"
-  cp "$build/cmake/src/app/KT_5270.exe" "$stage/"
+  cp "$build/cmake/src/app/KT_5270.exe" "$build/cmake/src/cli/kt5270.exe" "$stage/"
   cp "$qt"/bin/Qt6{Core,Gui,Widgets}.dll "$stage/"
   cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
   cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
@@ -137,9 +152,18 @@ pack()
   echo "== $zip: $(du -k "$zip" | cut -f1) KiB"
 }
 
+# The same folder as an installer, with the project's version.
+pack_installer()
+{
+  local msi="$build/KT_5270-windows-x64.msi" version
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/cmake/CMakeCache.txt")
+  "$root/packaging/windows/make-msi.sh" "$build/KT_5270" "$version" "$icon" "$msi"
+  echo "== $msi: $(du -k "$msi" | cut -f1) KiB, version $version"
+}
+
 locate_qt
 if [ "${1:-}" = --if-qt-cached ] && ! qt_is_cached; then
-  echo "skipped: no Qt for Windows in $cache yet (scripts/build-windows.sh builds it once, in about 50 minutes on 2 cores)"
+  echo "skipped, with the Wine checks of the Windows console, tool and installer: no Qt for Windows in $cache yet (scripts/build-windows.sh builds it once, in about 50 minutes on 2 cores)"
   exit 3
 fi
 "$root/scripts/install-deps.sh" --windows
@@ -147,6 +171,8 @@ locate_qt
 mkdir -p "$cache"
 started=$SECONDS
 build_qt
-build_console
+render_icon
+build_programs
 pack
+pack_installer
 echo "== done in $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s"

@@ -10,45 +10,16 @@
 #     runs for 4 s with its counter rising, and the window closes promptly while monitoring.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" --windows
-
-build="$root/build-windows"
+source "$root/scripts/wine-session.sh"
 zip="$build/KT_5270-windows-x64.zip"
 check_program="$build/cmake/tools/kt5270-console-check.exe"
-[ -f "$zip" ] && [ -f "$check_program" ] || { echo "run scripts/build-windows.sh first" >&2; exit 1; }
+need_windows_build "$zip" "$check_program"
 
-echo "== building the simulator"
-cmake -S "$root" -B "$build/host" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build/host" --target kt5270-sim >/dev/null
+build_host_programs kt5270-sim
+start_wine_session wine-run
+start_virtual_display
 
-run="$build/wine-run"
-rm -rf "$run"
-mkdir -p "$run"
-export WINEPREFIX="$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Wine hands the environment on: the Windows Qt must pick its own platform plugin.
-unset QT_QPA_PLATFORM
-wine_log="$run/wine.log"
-
-processes=()
-cleanup()
-{
-  wineserver -k >>"$wine_log" 2>&1 || true
-  local process
-  for process in "${processes[@]}"; do kill "$process" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$run/display" 2>>"$run/xvfb.log" &
-processes+=($!)
-for _ in $(seq 100); do [ -s "$run/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$run/display")"
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "== creating the Wine prefix $WINEPREFIX"
-  wineboot -i >>"$wine_log" 2>&1
-fi
+create_wine_prefix
 # Wine draws the title bar's buttons with its Marlett font, which Debian's Wine does not find
 # by itself.
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
@@ -56,41 +27,12 @@ cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$wine_log" 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$wine_log" 2>&1
 
-"$build/host/sim/kt5270-sim" --link "$run/controller" --demo --record "$run/frames.txt" >"$run/sim.log" &
-simulator=$!
-processes+=("$simulator")
-for _ in $(seq 50); do [ -e "$run/controller" ] && break; sleep 0.1; done
-line=$(readlink "$run/controller")
-
-# Wine maps COMn to a Unix device from this key: its mount manager rewrites the dosdevices
-# link (com1 -> /dev/pts/N) from it each time the prefix starts.
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$line" /f >>"$wine_log" 2>&1
-wineserver -k >>"$wine_log" 2>&1 || true
-wineserver -w
+start_simulator_on_com1 --demo
 
 app="$WINEPREFIX/drive_c/KT_5270"
 rm -rf "$app"
 unzip -q "$zip" -d "$WINEPREFIX/drive_c"
 cp "$check_program" "$app/"
-
-failures=0
-expect()
-{
-  local what=$1
-  shift
-  if "$@"; then echo "ok    $what"; else echo "FAIL  $what"; failures=$((failures + 1)); fi
-}
-
-# True when the background process ends within `seconds`, with exit status 0.
-ends_well()
-{
-  local process=$1 seconds=$2
-  for _ in $(seq $((seconds * 10))); do
-    [[ "$(ps -o stat= -p "$process" || true)" =~ ^Z|^$ ]] && break
-    sleep 0.1
-  done
-  [[ "$(ps -o stat= -p "$process" || true)" =~ ^Z|^$ ]] && wait "$process"
-}
 
 # The virtual desktop is one colour; the window is what remains once that is trimmed away.
 # Shot until two in a row agree, so that the window has finished drawing.
@@ -156,6 +98,4 @@ expect "every frame was a well-formed request" [ -z "$(grep '^!' "$run/frames.tx
 expect "the window closed within 2 s while monitoring" [ "$(shown 'closed while monitoring, ms')" -lt 2000 ]
 expect "no message box" [ -z "$(shown message)" ]
 
-[ "$failures" -eq 0 ] && echo "== the Windows console passed on Wine" && exit 0
-echo "== $failures checks failed; logs in $run" >&2
-exit 1
+finish_checks "the Windows console"

@@ -18,6 +18,7 @@ packages=(
 if [ "${1:-}" = --windows ]; then
   packages+=(
     dpkg-dev zip unzip             # Qt's source package; the zip
+    wixl msitools                  # the installer
     wine wine64 fonts-wine         # the console under Wine
     xvfb imagemagick               # its display and screenshot
   )

@@ -2,7 +2,8 @@
 # Installs what is missing, builds the console and runs every test: the whole suite once under
 # AddressSanitizer + UndefinedBehaviorSanitizer and once under ThreadSanitizer, then the fuzz
 # targets for a short while, the Debian package's install check and the Windows compile of the
-# Qt-free core; where Qt for Windows is cached, also the Windows console on Wine.
+# Qt-free core; where Qt for Windows is cached, also the Windows zip and installer, checked on
+# Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -42,11 +43,15 @@ echo "== Debian package"
 echo "== Windows compile of the Qt-free core"
 "$root/scripts/check-windows-build.sh" || status=1
 # Only on machines where scripts/build-windows.sh has already built Qt for Windows.
-echo "== Windows console on Wine"
+echo "== Windows console, tool and installer on Wine"
 built=0
 "$root/scripts/build-windows.sh" --if-qt-cached || built=$?
 case $built in
-  0) "$root/scripts/check-windows-console.sh" || status=1 ;;
+  0)
+    for check in console tool installer; do
+      "$root/scripts/check-windows-$check.sh" || status=1
+    done
+    ;;
   3) ;;
   *) status=1 ;;
 esac

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/console.h"
 #include "cli/help.h"
 #include "cli/options.h"
 #include "cli/port_opening.h"
@@ -65,6 +66,7 @@ ExitCode run(const Invocation& invocation)
 
 int main(int argc, char** argv)
 {
+    prepareStandardStreams();
     catchStopRequests();
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto invocation = parseInvocation(arguments, [](const char* name) {

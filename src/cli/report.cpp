@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/console.h"
 #include "link/failure_text.h"
 
 namespace kt::cli {
@@ -10,8 +11,7 @@ namespace {
 
 void printLine(std::FILE* stream, std::string_view text)
 {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fputc('\n', stream);
+    writeText(stream, std::string(text) + "\n");
     std::fflush(stream);  // a watching script sees each line as it comes
 }
 

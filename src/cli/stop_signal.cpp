@@ -1,32 +1,30 @@
 #include "cli/stop_signal.h"
 
 #include <algorithm>
-#include <csignal>
+#include <atomic>
 #include <thread>
 
 namespace kt::cli {
 namespace {
 
-volatile std::sig_atomic_t stopFlag = 0;
-
-extern "C" void requestStop(int)
-{
-    stopFlag = 1;
-}
+// Lock-free, so a signal handler may set it; atomic, as Windows calls its handler on a thread
+// of its own.
+std::atomic<bool> stopFlag{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 // How soon a pause notices a stop.
 constexpr std::chrono::milliseconds kPauseStep{10};
 
 }  // namespace
 
-void catchStopRequests()
+void requestStop()
 {
-    std::signal(SIGINT, requestStop);
+    stopFlag = true;
 }
 
 bool stopRequested()
 {
-    return stopFlag != 0;
+    return stopFlag;
 }
 
 bool pauseUnlessStopped(std::chrono::milliseconds duration)

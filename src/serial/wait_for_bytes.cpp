@@ -1,7 +1,8 @@
 #include "serial/serial_port.h"
 
 #include <chrono>
-#include <thread>
+
+#include "serial/polling_pause.h"
 
 namespace kt::serial {
 
@@ -12,7 +13,7 @@ std::uint32_t waitForBytes(SerialPort& port, std::uint16_t wanted, std::uint32_t
     const auto limit = std::chrono::milliseconds(limitMs);
     for (;;) {
         const std::uint32_t queued = port.queuedInputCount();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        pauseBetweenPolls();
         if (queued >= wanted || Clock::now() - entry > limit)
             return queued;
     }

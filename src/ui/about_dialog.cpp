@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/lamp_images.h"
+#include "version/version.h"
 
 namespace kt::ui {
 
@@ -20,7 +21,8 @@ AboutDialog::AboutDialog(const QIcon& appIcon, QWidget* parent)
     icon->setFixedSize(kLampSize, kLampSize);
     icon->setAccessibleName(QStringLiteral("KT_5270"));
 
-    auto* version = new QLabel(QStringLiteral("KT_5270 1.0 版"), this);
+    auto* version = new QLabel(
+        QStringLiteral("KT_5270 %1.%2 版").arg(kt::version::kMajor).arg(kt::version::kMinor), this);
 
     okButton_->setDefault(true);
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);

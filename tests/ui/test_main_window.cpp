@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QRegularExpression>
@@ -165,6 +166,8 @@ private slots:
             QTimer::singleShot(0, this, [&] {
                 if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
                     about = box->windowTitle();
+                    for (const QLabel* label : box->findChildren<QLabel*>())
+                        about += label->text().isEmpty() ? QString() : QStringLiteral("|") + label->text();
                     box->close();
                 }
             });
@@ -177,7 +180,7 @@ private slots:
         QContextMenuEvent event(QContextMenuEvent::Mouse, inside, dialog.mapToGlobal(inside));
         QApplication::sendEvent(&dialog, &event);
         QCOMPARE(entries, (QStringList{QStringLiteral("关于 KT_5270(&A)..."), QStringLiteral("通讯记录(&L)...")}));
-        QCOMPARE(about, QStringLiteral("关于 KT_5270"));
+        QCOMPARE(about, QStringLiteral("关于 KT_5270|KT_5270 1.0 版"));
         QVERIFY(dialog.isVisible());
     }
 

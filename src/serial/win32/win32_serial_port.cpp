@@ -1,6 +1,7 @@
 #include "serial/serial_port.h"
 
 #include "serial/line_speeds.h"
+#include "serial/win32/timer_resolution.h"
 
 #include <string>
 #include <utility>
@@ -82,6 +83,7 @@ private:
     }
 
     HANDLE handle_;
+    FineTimerResolution timerResolution_;  // from the open to the close
 };
 
 // The system's own description of `error`, in the user's language, as UTF-8.

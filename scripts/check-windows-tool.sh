@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds kt5270.exe and the Win32 backend's test for 64-bit Windows (mingw-w64; no Qt needed)
+# and runs them under Wine with COM1 on the controller simulator:
+#   - kt5270.exe carries the project's version;
+#   - the backend holds the timer resolution at 1 ms exactly while a port is open;
+#   - kt5270.exe --port COM1 writes byte for byte what the Linux tool writes for the same
+#     commands against the same simulator (status, get length a, log download);
+#   - Ctrl+C ends a --watch through the console's control handler, with its tally;
+#   - in a console whose code page is 936, its Chinese texts read as they should.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/wine-session.sh"
+
+build_windows_programs kt5270 test_timer_resolution
+build_host_programs kt5270-sim kt5270
+
+start_wine_session wine-tool
+create_wine_prefix
+start_simulator_on_com1 --log-records 12 --leak-b 42.5
+app="$WINEPREFIX/drive_c/kt5270"
+rm -rf "$app"
+mkdir -p "$app"
+cp "$tool/src/cli/kt5270.exe" "$tool/tests/win32/test_timer_resolution.exe" "$app/"
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tool/CMakeCache.txt")
+expect "kt5270.exe's version resource: product KT_5270, version $version" \
+  [ "$(strings -el "$app/kt5270.exe" | grep -A1 -x -e ProductName -e ProductVersion | grep -v -e -- -e Product | tr '\n' ' ')" = "KT_5270 $version " ]
+
+echo "== the Win32 backend's timer resolution"
+expect "raised at each open, lowered at each close" \
+  bash -c "cd '$app' && wine test_timer_resolution.exe | tee '$run/timer.txt'"
+
+echo "== kt5270.exe beside the Linux kt5270, COM1 on $line"
+compare()
+{
+  local name=$1
+  shift
+  wine 'C:\kt5270\kt5270.exe' --port COM1 "$@" >"$run/$name.windows" 2>>"$run/stderr.windows" &&
+    "$build/host/src/cli/kt5270" --port "$line" "$@" >"$run/$name.linux" 2>>"$run/stderr.linux" &&
+    [ -s "$run/$name.linux" ] && cmp "$run/$name.windows" "$run/$name.linux"
+}
+expect "status: the same line" compare status status
+expect "get length a: the same line" compare length get length a
+expect "log download: the same GBK file, byte for byte" compare log log download
+
+wine 'C:\kt5270\kt5270.exe' --port COM256 status 2>"$run/com256.txt" || true
+expect "--port COM256 opens \\\\.\\COM256" grep -qF '\\.\COM256' "$run/com256.txt"
+
+echo "== Ctrl+C ends a watch"
+wine 'C:\kt5270\kt5270.exe' --port COM1 status --watch --period 100 >"$run/watch.out" 2>"$run/watch.err" &
+watch=$!
+processes+=("$watch")
+for _ in $(seq 300); do [ -s "$run/watch.out" ] && break; sleep 0.1; done
+# Wine hands SIGINT to the process as the console's CTRL_C_EVENT.
+kill -INT "$watch"
+expect "the watch ends at once with status 0" ends_well "$watch" 5
+expect "and reports its rounds" grep -q 'rounds: [0-9]* answered, 0 did not answer' "$run/watch.err"
+
+echo "== Chinese in a console with code page 936"
+# A failed open's message, shown by a console under a terminal (script(1) provides it).
+LANG=C.UTF-8 script -qec "wine cmd /c 'chcp 936 >nul & C:\\kt5270\\kt5270.exe --port COM200 status'" \
+  /dev/null >"$run/console.txt" || true
+expect "the console shows the message in Chinese" grep -q '打开串口失败' "$run/console.txt"
+
+finish_checks "kt5270.exe"

@@ -1,0 +1,13 @@
+#include "cli/local_calendar.h"
+
+namespace kt::cli {
+
+LocalCalendarTime localCalendarTime(std::time_t moment)
+{
+    LocalCalendarTime local;
+    ::localtime_r(&moment, &local.fields);
+    local.utcOffsetSeconds = local.fields.tm_gmtoff;
+    return local;
+}
+
+}  // namespace kt::cli
