@@ -3,10 +3,9 @@
 #include "ui/search_worker.h"
 #include "ui/traffic_log.h"
 #include "ui/window_context.h"
-#include "ui/worker_thread.h"
+#include "ui/worker_button.h"
 
 class QLabel;
-class QPushButton;
 
 namespace kt::ui {
 
@@ -26,16 +25,13 @@ private:
     void startStop();
     void showProgress();
     void showOutcome();
-    // The button's caption as the worker is.
-    void showWorkerState();
 
     WindowContext& context_;
-    QPushButton* button_;
-    QLabel* result_;
+    QLabel* result_ = nullptr;
     TrafficRecorder traffic_;
     // Declared after what the worker uses, so that it is stopped and joined first.
     SearchShared shared_;
-    WorkerThread worker_;
+    WorkerButton button_;
 };
 
 }  // namespace kt::ui

@@ -11,16 +11,12 @@
 #include "link/channel_poll.h"
 #include "ui/device_text.h"
 #include "ui/lamp_images.h"
-#include "ui/messages.h"
 
 namespace kt::ui {
 namespace {
 
 using device::Channel;
 using device::ChannelStatus;
-
-constexpr QStringView kStartMonitoring = u"开始监测";
-constexpr QStringView kStopMonitoring = u"停止监测";
 
 // The controls that show one channel's state.
 struct ChannelControls {
@@ -88,29 +84,23 @@ MonitoringPart::MonitoringPart(WindowContext& context, WindowLayout& layout,
     make.label("失败次数：");
     failureCount_ = make.text(FailureCountText, kCounterDigits);
     make.staticText("次");
-    button_ = make.button(MonitorButton, "开始监测");
+    button_ = std::make_unique<WorkerButton>(
+        context_, *make.button(MonitorButton, "开始监测"),
+        WorkerButton::Captions{.start = u"开始监测", .stop = u"停止监测", .busy = u"请先停止监测!!!"});
     QPushButton* singlePoll = make.button(SinglePollButton, "单次监测");
     counterRow->addStretch();
     rows->addLayout(counterRow);
 
     singlePoll->hide();
     period_->setText(QStringLiteral("500"));
-    context_.guard().addUser(worker_, u"请先停止监测!!!");
-    QObject::connect(button_, &QPushButton::clicked, [this] { startStop(); });
+    QObject::connect(&button_->button(), &QPushButton::clicked, [this] { startStop(); });
     QObject::connect(singlePoll, &QPushButton::clicked, [this] { pollOnce(); });
 }
 
 void MonitoringPart::startStop()
 {
-    if (!context_.isPortOpen()) {
-        context_.showMessage(text::kOpenPortFirstPlain);
+    if (!button_->pressStarts())
         return;
-    }
-    if (worker_.state() == WorkerState::Running) {
-        worker_.stop();
-        showWorkerState();
-        return;
-    }
     const auto address = context_.stationAddressForFreePort();
     if (!address)
         return;
@@ -120,13 +110,12 @@ void MonitoringPart::startStop()
     shared_.successCount = 0;
     shared_.failureCount = 0;
     showCounters();
-    worker_.start([this, link = context_.link(traffic_)]() mutable {
-        runMonitorWorker(link, shared_, worker_,
+    button_->start([this, link = context_.link(traffic_)]() mutable {
+        runMonitorWorker(link, shared_, button_->thread(),
                          {.showCounters = [this] { showCounters(); },
                           .showChannelStates = [this] { showChannelStates(); },
                           .showLeakDistances = [this] { showLeakDistances(); }});
     });
-    showWorkerState();
 }
 
 // The status word and then the distance of each channel in leak, after the poll's one
@@ -194,12 +183,6 @@ void MonitoringPart::showChannelLamp(const ChannelWidgets& widgets, ChannelStatu
     case ChannelStatus::Leak: showLamp(*widgets.lamp, images_.leakIcon, meaning); break;
     case ChannelStatus::Break: showLamp(*widgets.lamp, images_.breakIcon, meaning); break;
     }
-}
-
-void MonitoringPart::showWorkerState()
-{
-    button_->setText(
-        (worker_.state() == WorkerState::Running ? kStopMonitoring : kStartMonitoring).toString());
 }
 
 }  // namespace kt::ui

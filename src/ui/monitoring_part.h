@@ -1,16 +1,17 @@
 #pragma once
 
+#include <memory>
+
 #include "device/channel.h"
 #include "device/channel_status.h"
 #include "ui/monitor_worker.h"
 #include "ui/traffic_log.h"
 #include "ui/window_context.h"
 #include "ui/window_layout.h"
-#include "ui/worker_thread.h"
+#include "ui/worker_button.h"
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace kt::ui {
 
@@ -51,8 +52,6 @@ private:
     void showLeakDistances();
     void showChannelStatus(device::Channel channel, device::ChannelStatus status);
     void showChannelLamp(const ChannelWidgets& widgets, device::ChannelStatus status);
-    // The button's caption as the worker is.
-    void showWorkerState();
 
     WindowContext& context_;
     const LampImages& images_;
@@ -60,11 +59,10 @@ private:
     QLineEdit* period_;
     QLabel* successCount_;
     QLabel* failureCount_;
-    QPushButton* button_;
     TrafficRecorder traffic_;
     // Declared after what the worker uses, so that it is stopped and joined first.
     MonitorShared shared_;
-    WorkerThread worker_;
+    std::unique_ptr<WorkerButton> button_;
 };
 
 }  // namespace kt::ui
