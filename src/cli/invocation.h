@@ -14,6 +14,7 @@ struct Invocation {
     std::vector<std::uint8_t> stations{1};
     bool json = false;
     bool help = false;
+    bool version = false;
     std::vector<std::string> words;              // the command and its plain arguments
     std::map<std::string, std::string> options;  // the command's own options; flags map to ""
 
