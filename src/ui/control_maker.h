@@ -14,7 +14,7 @@ namespace kt::ui {
 
 class PortNumberComboBox;
 
-// The controls the window's bands are made of, in the order made: the window's focus order.
+// The controls the window's bands are made of, in the order made.
 using ControlList = std::vector<QWidget*>;
 
 // Where a made control goes in its band's layout; `stretch` is 1 for a control that takes the

@@ -1,5 +1,7 @@
 #include "ui/main_dialog.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -52,13 +54,19 @@ QTableWidget* MainDialog::eventTable() const
     return qobject_cast<QTableWidget*>(control(EventTable));
 }
 
-// Labels, texts and lamps take no focus, and the hidden single poll button is never offered.
+// The focus moves through the controls in ascending order of their ids, whatever band made
+// them. Labels, texts and lamps take no focus, and the hidden single poll button is never
+// offered.
 void MainDialog::setFocusOrder()
 {
+    ControlList focusable;
+    for (QWidget* control : layout_.controls()) {
+        if ((control->focusPolicy() & Qt::TabFocus) && !control->isHidden())
+            focusable.push_back(control);
+    }
+    std::ranges::stable_sort(focusable, {}, [](const QWidget* control) { return control->objectName().toInt(); });
     QWidget* previous = nullptr;
-    for (QWidget* next : layout_.controls()) {
-        if (!(next->focusPolicy() & Qt::TabFocus) || next->isHidden())
-            continue;
+    for (QWidget* next : focusable) {
         if (previous)
             setTabOrder(previous, next);
         else

@@ -60,7 +60,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // Focus moves through the controls in the order the bands made them.
+    // Focus moves through the controls in ascending order of their ids.
     void setFocusOrder();
     void addTrafficLogAction();
     void showAboutBox();
