@@ -1,12 +1,8 @@
 #include "ui/export_file.h"
 
-#include <QCheckBox>
-#include <QDir>
 #include <QFile>
-#include <QLineEdit>
 
 #include "device/log_export.h"
-#include "ui/main_dialog.h"
 #include "ui/startup_directory.h"
 
 namespace kt::ui {
@@ -28,21 +24,6 @@ bool appendExportLine(const QString& path, const device::LogRow& row)
     // Closing flushes the buffered line; a failed flush or close leaves its error behind.
     file.close();
     return written && file.error() == QFileDevice::NoError;
-}
-
-void MainDialog::chooseLogFile()
-{
-    QCheckBox* saveLog = checkBox(SaveLogCheckBox);
-    // Unticked: the path stays on view, and the next download ignores it.
-    if (!saveLog->isChecked())
-        return;
-    const QString chosen = prompts_->chooseSaveFile(
-        this, {defaultExportPath(startupDirectory()), QStringLiteral("文本文件 (*.txt)"),
-               QStringLiteral("txt")});
-    // A ticked box always stands beside a chosen file.
-    if (chosen.isEmpty())
-        saveLog->setChecked(false);
-    edit(ExportPathField)->setText(QDir::toNativeSeparators(chosen));
 }
 
 }  // namespace kt::ui

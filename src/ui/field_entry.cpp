@@ -7,16 +7,14 @@
 
 #include "device/device_clock.h"
 #include "device/text_entry.h"
-#include "ui/clock_controls.h"
 #include "ui/device_text.h"
-#include "ui/main_dialog.h"
 
 namespace kt::ui {
 namespace {
 
-std::string textOf(const MainDialog& window, int fieldId)
+std::string textOf(const QLineEdit& field)
 {
-    return window.edit(fieldId)->text().toStdString();
+    return field.text().toStdString();
 }
 
 template <typename Value>
@@ -29,43 +27,34 @@ FieldEntry<Value> entryOf(std::optional<Value> value, std::string_view refusal)
 
 }  // namespace
 
-FieldEntry<std::uint8_t> stationAddressEntry(const MainDialog& window)
+FieldEntry<std::uint8_t> addressEntry(const QLineEdit& field)
 {
-    return entryOf(device::parseStationAddress(textOf(window, StationAddressField)),
-                   device::kAddressRangeText);
+    return entryOf(device::parseStationAddress(textOf(field)), device::kAddressRangeText);
 }
 
-FieldEntry<std::int32_t> cableEntry(const MainDialog& window, device::CableSetting setting,
-                                    int fieldId)
+FieldEntry<std::int32_t> cableEntry(device::CableSetting setting, const QLineEdit& field)
 {
-    const device::CableEntry entry = device::parseCableEntry(setting, textOf(window, fieldId));
+    const device::CableEntry entry = device::parseCableEntry(setting, textOf(field));
     return entryOf(entry.value, entry.refusal);
 }
 
-FieldEntry<device::DateTime> clockEntry(const MainDialog& window)
+FieldEntry<device::DateTime> clockEntry(std::span<QLineEdit* const> fields)
 {
     // ClockEntry only views the texts, so they are kept here while it is judged.
-    std::array<std::string, kClockControls.size()> texts;
+    std::array<std::string, device::kClockFields.size()> texts;
     device::ClockEntry entry;
-    for (std::size_t i = 0; i < kClockControls.size(); ++i) {
-        texts[i] = textOf(window, kClockControls[i].fieldId);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        texts[i] = textOf(*fields[i]);
         entry[i] = texts[i];
     }
     const device::ClockEntryResult result = device::parseClockEntry(entry);
     return entryOf(result.time, result.rejected ? result.rejected->refusalText : "");
 }
 
-FieldEntry<std::uint16_t> deviceBaudRateEntry(const MainDialog& window)
+FieldEntry<std::uint16_t> baudRateEntry(const QComboBox& rateList)
 {
-    return entryOf(device::parseWordEntry(
-                       window.dropDown(DeviceBaudRateList)->currentText().toStdString()),
+    return entryOf(device::parseWordEntry(rateList.currentText().toStdString()),
                    device::kWordRangeText);
-}
-
-FieldEntry<std::uint8_t> newAddressEntry(const MainDialog& window)
-{
-    return entryOf(device::parseStationAddress(textOf(window, NewAddressField)),
-                   device::kAddressRangeText);
 }
 
 }  // namespace kt::ui

@@ -3,13 +3,15 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "device/cable_parameters.h"
 #include "device/date_time.h"
 
-namespace kt::ui {
+class QComboBox;
+class QLineEdit;
 
-class MainDialog;
+namespace kt::ui {
 
 // What the operator typed, read as a command's argument: its value, or the message that
 // refuses it.
@@ -19,19 +21,16 @@ struct FieldEntry {
     QString refusal;
 };
 
-// Field 1002: the station address every request starts with.
-FieldEntry<std::uint8_t> stationAddressEntry(const MainDialog& window);
+// A station address: the one every request starts with, or the controller's new one.
+FieldEntry<std::uint8_t> addressEntry(const QLineEdit& field);
 
-FieldEntry<std::int32_t> cableEntry(const MainDialog& window, device::CableSetting setting,
-                                    int fieldId);
+FieldEntry<std::int32_t> cableEntry(device::CableSetting setting, const QLineEdit& field);
 
-// The six clock fields; the first one out of range refuses the time.
-FieldEntry<device::DateTime> clockEntry(const MainDialog& window);
+// The six clock fields, in the order of device::kClockFields; the first one out of range
+// refuses the time.
+FieldEntry<device::DateTime> clockEntry(std::span<QLineEdit* const> fields);
 
 // The controller's new baud rate: the rate list's current text, picked or typed.
-FieldEntry<std::uint16_t> deviceBaudRateEntry(const MainDialog& window);
-
-// The controller's new bus address.
-FieldEntry<std::uint8_t> newAddressEntry(const MainDialog& window);
+FieldEntry<std::uint16_t> baudRateEntry(const QComboBox& rateList);
 
 }  // namespace kt::ui

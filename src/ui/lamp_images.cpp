@@ -1,5 +1,6 @@
 #include "ui/lamp_images.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -127,6 +128,12 @@ LampImages LampImages::create()
 QPixmap LampImages::renderAppIcon(int size)
 {
     return render(drawApplicationIcon, size);
+}
+
+void showLamp(QLabel& lamp, const QIcon& image, QStringView meaning)
+{
+    lamp.setPixmap(image.pixmap(kLampSize, kLampSize));
+    lamp.setAccessibleDescription(meaning.toString());
 }
 
 }  // namespace kt::ui

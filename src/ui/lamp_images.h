@@ -2,6 +2,9 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <QStringView>
+
+class QLabel;
 
 namespace kt::ui {
 
@@ -23,5 +26,8 @@ struct LampImages {
 
 // Size at which the lamps show their picture.
 inline constexpr int kLampSize = 32;
+
+// Shows `image` in `lamp`; `meaning` says in words what it shows, for assistive tools.
+void showLamp(QLabel& lamp, const QIcon& image, QStringView meaning);
 
 }  // namespace kt::ui

@@ -1,15 +1,14 @@
 #include "ui/main_dialog.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "device/channel_status.h"
-#include "ui/device_text.h"
 #include "ui/traffic_log_window.h"
 
 namespace kt::ui {
@@ -17,11 +16,24 @@ namespace kt::ui {
 MainDialog::MainDialog(std::unique_ptr<Prompts> prompts, QWidget* parent)
     : QDialog(parent),
       prompts_(prompts ? std::move(prompts) : std::make_unique<WidgetPrompts>()),
-      images_(LampImages::create())
+      images_(LampImages::create()),
+      context_(*this, *prompts_, trafficLog_),
+      layout_(*this),
+      port_(context_, layout_, images_),
+      busSettings_(context_, layout_),
+      addressSearch_(context_, busSettings_.row(), trafficLog_),
+      cable_(context_, layout_),
+      zeroCalibration_(context_, cable_.zeroCalibrationRow()),
+      clock_(context_, layout_),
+      monitoring_(context_, layout_, images_, trafficLog_),
+      eventLog_(context_, layout_)
 {
-    createControls();
-    initialiseContents();
-    connectCommands();
+    setWindowTitle(QStringLiteral("KT_5270"));
+    // A fixed window that can be minimised but not maximised.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(images_.appIcon);
+    setFocusOrder();
     addTrafficLogAction();
 }
 
@@ -42,34 +54,25 @@ QTableWidget* MainDialog::eventTable() const
     return qobject_cast<QTableWidget*>(control(EventTable));
 }
 
-void MainDialog::showMessage(QStringView text)
+// The focus moves through the controls in ascending order of their ids, whatever band made
+// them. Labels, texts and lamps take no focus, and the hidden single poll button is never
+// offered.
+void MainDialog::setFocusOrder()
 {
-    prompts_->showMessage(this,
-                          {QCoreApplication::applicationName(), text.toString(), QMessageBox::NoIcon});
-}
-
-void MainDialog::setLamp(int id, const QIcon& image, QStringView meaning)
-{
-    QLabel* lamp = label(id);
-    lamp->setPixmap(image.pixmap(kLampSize, kLampSize));
-    lamp->setAccessibleDescription(meaning.toString());
-}
-
-QString MainDialog::channelLampMeaning(int lamp, device::ChannelStatus status) const
-{
-    return label(lamp)->accessibleName() + fromDeviceText(device::channelStatusText(status));
-}
-
-void MainDialog::connectCommands()
-{
-    connect(button(PortButton), &QPushButton::clicked, this, &MainDialog::openClosePort);
-    connectCableCommands();
-    connectMonitoringCommands();
-    connectAddressSearch();
-    connectClockCommands();
-    connectBusSettingCommands();
-    connectZeroCalibrationCommands();
-    connectEventLogCommands();
+    ControlList focusable;
+    for (QWidget* control : layout_.controls()) {
+        if ((control->focusPolicy() & Qt::TabFocus) && !control->isHidden())
+            focusable.push_back(control);
+    }
+    std::ranges::stable_sort(focusable, {}, [](const QWidget* control) { return control->objectName().toInt(); });
+    QWidget* previous = nullptr;
+    for (QWidget* next : focusable) {
+        if (previous)
+            setTabOrder(previous, next);
+        else
+            next->setFocus();
+        previous = next;
+    }
 }
 
 }  // namespace kt::ui

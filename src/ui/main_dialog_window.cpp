@@ -1,17 +1,14 @@
-// The window's own behaviour: initial contents, keys, the About box and the communication log.
+// The window's own behaviour: keys, the About box and the communication log.
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QDateTime>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 
 #include "ui/about_dialog.h"
 #include "ui/main_dialog.h"
-#include "ui/messages.h"
 #include "ui/traffic_log_window.h"
 
 namespace kt::ui {
@@ -27,37 +24,6 @@ bool isTextEntry(const QWidget* widget)
 }
 
 }  // namespace
-
-void MainDialog::initialiseContents()
-{
-    setWindowIcon(images_.appIcon);
-
-    setLamp(PortLamp, images_.portClosedIcon, text::kPortClosedLamp);
-    for (int lamp : {ChannelALamp, ChannelBLamp})
-        setLamp(lamp, images_.normalIcon, channelLampMeaning(lamp, device::ChannelStatus::Normal));
-    for (int stateText : {ChannelAStateText, ChannelBStateText})
-        label(stateText)->setText(QStringLiteral("状态"));
-
-    // The clock fields show the local date and time once, as plain decimals.
-    const QDateTime now = QDateTime::currentDateTime();
-    showClock({.year = now.date().year(),
-               .month = now.date().month(),
-               .day = now.date().day(),
-               .hour = now.time().hour(),
-               .minute = now.time().minute(),
-               .second = now.time().second()});
-
-    constexpr int kComOneIndex = 0;
-    constexpr int k9600Index = 2;
-    dropDown(PortNumberList)->setCurrentIndex(kComOneIndex);
-    dropDown(PortBaudRateList)->setCurrentIndex(k9600Index);
-    edit(StationAddressField)->setText(QStringLiteral("1"));
-    edit(NewAddressField)->setText(QStringLiteral("1"));
-    dropDown(DeviceBaudRateList)->setCurrentIndex(k9600Index);
-    edit(PeriodField)->setText(QStringLiteral("500"));
-
-    control(PortNumberList)->setFocus();
-}
 
 void MainDialog::keyPressEvent(QKeyEvent* event)
 {

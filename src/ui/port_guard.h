@@ -2,24 +2,37 @@
 
 #include <QStringView>
 #include <optional>
+#include <vector>
 
 #include "ui/worker_thread.h"
 
-class QPushButton;
-
 namespace kt::ui {
 
-// The workers that may hold the port, each with the button that starts and stops it.
-struct PortUsers {
-    const QPushButton& monitorButton;
-    const WorkerThread& monitorWorker;
-    const QPushButton& searchButton;
-    const WorkerThread& searchWorker;
-};
+// The port has one user at a time: a background worker holds it from its start until it has
+// really ended, since a stop only asks it to end.
+class PortGuard {
+public:
+    // `refusal` is what another user is told while `worker` holds the port.
+    void addUser(const WorkerThread& worker, QStringView refusal)
+    {
+        users_.push_back({&worker, refusal});
+    }
 
-// The port has one user at a time: a monitoring or search holds it from the moment its button
-// shows the stop caption until its worker has really ended, since a stop only asks it to end.
-// Gives the text that refuses another user, or none when the port is free.
-std::optional<QStringView> portBusyReason(const PortUsers& users);
+    // The text that refuses another user, or none when the port is free.
+    std::optional<QStringView> busyReason() const
+    {
+        for (const User& user : users_)
+            if (user.worker->state() != WorkerState::Idle)
+                return user.refusal;
+        return std::nullopt;
+    }
+
+private:
+    struct User {
+        const WorkerThread* worker;
+        QStringView refusal;
+    };
+    std::vector<User> users_;
+};
 
 }  // namespace kt::ui

@@ -16,7 +16,7 @@ WorkerThread::~WorkerThread()
 
 void WorkerThread::start(std::function<void()> work)
 {
-    Q_ASSERT(!isActive());
+    Q_ASSERT(state() == WorkerState::Idle);
     // The previous worker has returned from its work, so this only collects its thread.
     if (thread_.joinable())
         thread_.join();

@@ -10,6 +10,13 @@
 
 namespace kt::ui {
 
+// A background worker as the window sees it.
+enum class WorkerState {
+    Idle,      // nothing runs
+    Running,   // started, neither stopped nor ended
+    Stopping,  // told to stop, or its work is done, but it has not yet returned
+};
+
 // A background thread of the main window, with its run flag and its synchronous hand-over:
 // notify() has a handler run on the window's thread while the worker waits for it, so the
 // handler may read what the worker stored just before, and the worker may go on writing once
@@ -28,9 +35,15 @@ public:
     // previous work has ended.
     void start(std::function<void()> work);
     // Clears the run flag and cuts a pause short; the worker ends at its next look at the flag.
+    // A handler calls it too when the worker has reported the end of its work.
     void stop();
-    // True from start() until `work` has returned.
-    bool isActive() const { return active_; }
+    // Window's thread.
+    WorkerState state() const
+    {
+        if (!active_)
+            return WorkerState::Idle;
+        return running_ ? WorkerState::Running : WorkerState::Stopping;
+    }
 
     // Worker's thread.
     bool isRunning() const { return running_; }
