@@ -18,11 +18,11 @@ struct OptionName {
 };
 
 // Every option any command knows; which command takes which is the command's to say.
-constexpr std::array<OptionName, 13> kOptionNames{{
+constexpr std::array<OptionName, 14> kOptionNames{{
     {"--port", true},  {"--baud", true},  {"--address", true}, {"--json", false},
     {"--help", false}, {"-h", false},     {"--watch", false},  {"--period", true},
     {"--count", true}, {"--set", true},   {"--sync", false},   {"--format", true},
-    {"--output", true},
+    {"--output", true}, {"--step-wait", false},
 }};
 
 // "--baud takes 2400, 4800, 9600, 19200 or 38400".
@@ -105,6 +105,8 @@ std::variant<Invocation, UsageError> parseInvocation(std::span<const std::string
             invocation.json = true;
         else if (argument == "--help" || argument == "-h")
             invocation.help = true;
+        else if (argument == "--step-wait")
+            invocation.waitStyle = serial::WaitStyle::PollingSteps;
         else if (isGlobal(argument)) {
             if (auto refusal = setGlobal(invocation, argument, value))
                 return *refusal;

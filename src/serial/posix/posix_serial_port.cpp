@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -39,6 +40,12 @@ milliseconds readTotalLimit(std::size_t count)
 milliseconds writeTotalLimit(std::size_t count)
 {
     return milliseconds(50 * count + 100);
+}
+
+// How long `count` bytes take on the line: ten bits each (start, eight data bits, stop).
+std::chrono::microseconds lineTime(std::uint32_t count, int baudRate)
+{
+    return std::chrono::microseconds(10'000'000LL * count / baudRate);
 }
 
 std::optional<speed_t> termiosSpeed(int baudRate)
@@ -79,7 +86,7 @@ Readiness waitFor(int fd, short events, Clock::time_point deadline)
 // may hang on a modem line or a stalled adapter, and every wait goes through waitFor().
 class PosixSerialPort final : public SerialPort {
 public:
-    explicit PosixSerialPort(int fd) : fd_(fd) {}
+    PosixSerialPort(int fd, int baudRate) : fd_(fd), baudRate_(baudRate) {}
 
     ~PosixSerialPort() override
     {
@@ -160,6 +167,27 @@ public:
         return received;
     }
 
+    // Sleeps in poll() until the first byte; poll would then wake at once, so the rest of a
+    // reply gets the time it needs on the line before the count is looked at again. A hung-up
+    // line wakes poll at once too, and is slept through the same way, never spun on.
+    std::uint32_t waitUntilQueued(std::uint16_t wanted, std::uint32_t limitMs) override
+    {
+        const Clock::time_point deadline = Clock::now() + milliseconds(limitMs);
+        for (;;) {
+            std::uint32_t queued = queuedInputCount();
+            if (queued >= wanted || Clock::now() >= deadline)
+                return queued;
+            if (queued == 0) {
+                waitFor(fd_, POLLIN, deadline);
+                queued = queuedInputCount();
+                if (queued >= wanted)
+                    return queued;
+            }
+            std::this_thread::sleep_until(
+                std::min(deadline, Clock::now() + lineTime(wanted - queued, baudRate_)));
+        }
+    }
+
     void write(std::span<const std::uint8_t> bytes) override
     {
         const Clock::time_point deadline = Clock::now() + writeTotalLimit(bytes.size());
@@ -180,6 +208,7 @@ public:
 
 private:
     int fd_;
+    int baudRate_;
     bool claimed_ = false;
 };
 
@@ -216,7 +245,7 @@ OpenResult openSerialDevice(const std::string& device, int baudRate)
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return failureFrom(errno, device);
-    auto port = std::make_unique<PosixSerialPort>(fd);
+    auto port = std::make_unique<PosixSerialPort>(fd, baudRate);
     if (const int error = port->claim(); error != 0)
         return failureFrom(error, device);
     if (!port->applyLineSettings(*speed))
