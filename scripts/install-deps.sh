@@ -7,10 +7,13 @@ packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-base-dev-tools libgl-dev
   nlohmann-json3-dev                             # kt5270's JSON output
+  help2man                                       # kt5270(1), from its help texts
+  prometheus                                     # promtool, which tests the alert rules
   qt6-translations-l10n
   fonts-noto-cjk
   clang-14 libclang-rt-14-dev libfuzzer-14-dev   # scripts/run-fuzzers.sh
   g++-mingw-w64-x86-64-posix                     # scripts/check-windows-build.sh
+  ser2net socat                                  # device servers in front of the simulator, for tests
 )
 if [ "${1:-}" = --windows ]; then
   packages+=(

@@ -30,9 +30,14 @@ struct UsageError {
     std::string text;
 };
 
+// What a command that needs no port does (ports lists them).
+struct WithoutPort {
+    std::function<ExitCode()> run;
+};
+
 // A command checks all of its arguments before the port is opened, so that a refused one
 // sends nothing.
-using Prepared = std::variant<Action, UsageError>;
+using Prepared = std::variant<Action, WithoutPort, UsageError>;
 
 struct CommandSpec {
     std::string_view name;

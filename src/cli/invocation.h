@@ -18,6 +18,7 @@ struct Invocation {
     bool help = false;
     // The readiness wait, unless --step-wait asks for the window's 2 ms steps.
     serial::WaitStyle waitStyle = serial::WaitStyle::Readiness;
+    bool version = false;
     std::vector<std::string> words;              // the command and its plain arguments
     std::map<std::string, std::string> options;  // the command's own options; flags map to ""
 

@@ -31,6 +31,8 @@ ExitCode printHelp(const std::string& help)
 // Checks the command and its arguments, opens the port only then, and runs the command.
 ExitCode run(const Invocation& invocation)
 {
+    if (invocation.version)
+        return printHelp("kt5270 " KT5270_VERSION "\n");
     if (invocation.words.empty())
         return invocation.help ? printHelp(programHelp()) : usage("no command given; kt5270 --help lists them");
     const auto commands = commandTable();
@@ -49,6 +51,8 @@ ExitCode run(const Invocation& invocation)
     const Prepared prepared = command->prepare(invocation);
     if (const auto* refusal = std::get_if<UsageError>(&prepared))
         return usage(refusal->text);
+    if (const auto* portless = std::get_if<WithoutPort>(&prepared))
+        return portless->run();
     const auto port = openNamedPort(invocation.port, invocation.baud);
     if (!port)
         return ExitCode::PortUnavailable;

@@ -8,6 +8,7 @@
 #include "cli/address_list.h"
 #include "cli/plain_number.h"
 #include "serial/line_speeds.h"
+#include "serial/tcp_address.h"
 
 namespace kt::cli {
 namespace {
@@ -18,11 +19,11 @@ struct OptionName {
 };
 
 // Every option any command knows; which command takes which is the command's to say.
-constexpr std::array<OptionName, 14> kOptionNames{{
+constexpr std::array<OptionName, 15> kOptionNames{{
     {"--port", true},  {"--baud", true},  {"--address", true}, {"--json", false},
     {"--help", false}, {"-h", false},     {"--watch", false},  {"--period", true},
     {"--count", true}, {"--set", true},   {"--sync", false},   {"--format", true},
-    {"--output", true}, {"--step-wait", false},
+    {"--output", true}, {"--version", false}, {"--step-wait", false},
 }};
 
 // "--baud takes 2400, 4800, 9600, 19200 or 38400".
@@ -42,6 +43,8 @@ std::optional<UsageError> setGlobal(Invocation& invocation, std::string_view nam
     if (name == "--port") {
         if (value.empty())
             return UsageError{"--port takes COMn or a device path"};
+        if (serial::namesTcpAddress(value) && !serial::parseTcpAddress(value))
+            return UsageError{"--port takes a device server as tcp://HOST:PORT, e.g. tcp://192.168.1.200:4001"};
         invocation.port = value;
     } else if (name == "--baud") {
         const bool supported = isPlainNumber(value) && value.size() < 6
@@ -107,6 +110,8 @@ std::variant<Invocation, UsageError> parseInvocation(std::span<const std::string
             invocation.help = true;
         else if (argument == "--step-wait")
             invocation.waitStyle = serial::WaitStyle::PollingSteps;
+        else if (argument == "--version")
+            invocation.version = true;
         else if (isGlobal(argument)) {
             if (auto refusal = setGlobal(invocation, argument, value))
                 return *refusal;

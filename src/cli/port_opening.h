@@ -8,7 +8,8 @@
 namespace kt::cli {
 
 // The port --port names: COM<n> (any case), resolved as the window resolves it, or else a
-// device path. Null when it will not open; the reason is written on standard error.
+// device path or a device server's tcp://HOST:PORT. Null when it will not open; the reason is
+// written on standard error.
 std::unique_ptr<serial::SerialPort> openNamedPort(const std::string& name, int baudRate);
 
 }  // namespace kt::cli

@@ -31,6 +31,10 @@ public:
     // they come.
     virtual std::uint32_t waitUntilQueued(std::uint16_t wanted, std::uint32_t limitMs);
 
+    // True on the first call after the far end closed the connection, so that the closing is
+    // told once. Only a device server's connection has a far end that can close it.
+    virtual bool takePeerClosing() { return false; }
+
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
@@ -54,6 +58,12 @@ struct OpenFailure {
         AccessDenied,      // the device is closed to this user
         InUse,             // another program holds the device
         SettingsRefused,   // the device is no terminal, or will not take 8N1 at the speed
+        // A device server (tcp://HOST:PORT) that would not connect:
+        BadAddress,         // the name is no HOST:PORT
+        HostNotFound,       // the host name does not resolve
+        ConnectionRefused,  // nothing listens at the port
+        NoAnswer,           // no answer within kConnectTimeout
+        DroppedByPeer,      // it accepted the connection, then closed it at once
         Other,             // any other error: `detail` holds the system's own words
     };
 
@@ -83,7 +93,9 @@ struct OpenResult {
 // open leaves nothing open.
 OpenResult openSerialPort(int portNumber, int baudRate);
 
-// The same for a device named by its path, such as /dev/ttyUSB0: what COM<n> resolves to.
+// The same for a device named by its path, such as /dev/ttyUSB0, or for a serial device
+// server named tcp://HOST:PORT: what COM<n> resolves to. A device server keeps its own line
+// settings, so its connection takes any supported `baudRate` and leaves the line as it is.
 OpenResult openSerialDevice(const std::string& devicePath, int baudRate);
 
 // The console offers the ports COM1 to COM<kPortCount>.
