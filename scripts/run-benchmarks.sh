@@ -12,6 +12,7 @@ benches=(bench_read_command bench_monitoring bench_log_download bench_address_se
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKT_SANITIZE= >/dev/null
 cmake --build "$build" --target "${benches[@]}" >&2
 
+load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
 rows=$(mktemp)
 trap 'rm -f "$rows"' EXIT
 for bench in "${benches[@]}"; do
@@ -23,7 +24,7 @@ for bench in "${benches[@]}"; do
 done
 
 echo
-echo "$(date +%F), $(nproc) cores ($(uname -m)), Release build; the ratio is median / floor (for a rate, best / median)."
+echo "$(date +%F), $(nproc) cores ($(uname -m)), Release build, load average $load_at_start at the start and $(cut -d' ' -f1-3 /proc/loadavg) at the end; the ratio is median / floor (for a rate, best / median)."
 echo
 echo "| figure | median | floor | ratio |"
 echo "|---|---|---|---|"

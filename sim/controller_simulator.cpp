@@ -223,7 +223,8 @@ void ControllerSimulator::answer(const ReceivedFrame& frame, SteadyClock::time_p
         return;
     const FaultedReply faulted = applyFault(faults_.takeFor(parseRequest(frame.bytes)), std::move(*reply));
     outbox_.schedule(faulted.stale, now);
-    const auto replyStart = now + replyDelay_ + faulted.delay;
+    const auto heard = byteTime_ ? now + *byteTime_ * static_cast<long>(frame.bytes.size()) : now;
+    const auto replyStart = heard + replyDelay_ + faulted.delay;
     if (byteTime_)
         outbox_.schedulePaced(faulted.reply, replyStart, *byteTime_);
     else

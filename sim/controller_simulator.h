@@ -51,7 +51,8 @@ public:
 
     // Added to every reply before it starts.
     void setReplyDelay(std::chrono::milliseconds delay);
-    // Sends replies at the wire speed of `baud` (10 bits a byte); nothing means at once.
+    // The line at the wire speed of `baud` (10 bits a byte): a request is heard when its last
+    // byte would have arrived, and replies go out byte by byte. Nothing means at once.
     void setBytePacing(std::optional<int> baud);
     // How long the line must be quiet before an unfinished frame is given up.
     void setIdleGap(std::chrono::milliseconds gap);

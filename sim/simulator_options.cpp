@@ -94,7 +94,7 @@ const std::vector<Option>& optionTable()
              options.replyDelay = std::chrono::milliseconds{delay};
              return outcome;
          }},
-        {"--pace", "BAUD", "send replies at the wire speed of BAUD",
+        {"--pace", "BAUD", "requests and replies at the wire speed of BAUD",
          [](SimulatorOptions& options, std::string_view value) {
              int baud = 0;
              Outcome outcome = parseInRange(value, baud, 50, 4'000'000);

@@ -13,6 +13,8 @@ constexpr std::string_view kSharedOptions =
     "  --address N         the controller's station address, 0 to 255 (default 1); status takes\n"
     "                      a list such as 1,2,5-9. Environment: KT5270_ADDRESS\n"
     "  --json              one JSON object a line instead of text\n"
+    "  --step-wait         wait for replies in the window's 2 ms polling steps: slower, but the\n"
+    "                      line then stays quiet for at least 2 ms after every reply\n"
     "  --help              this text; COMMAND --help explains one command\n"
     "  --version           the program's version\n";
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/wait_style.h"
+
 namespace kt::cli {
 
 // Everything the command line (and the environment standing in for it) asked for.
@@ -14,6 +16,8 @@ struct Invocation {
     std::vector<std::uint8_t> stations{1};
     bool json = false;
     bool help = false;
+    // The readiness wait, unless --step-wait asks for the window's 2 ms steps.
+    serial::WaitStyle waitStyle = serial::WaitStyle::Readiness;
     bool version = false;
     std::vector<std::string> words;              // the command and its plain arguments
     std::map<std::string, std::string> options;  // the command's own options; flags map to ""

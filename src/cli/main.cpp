@@ -57,7 +57,7 @@ ExitCode run(const Invocation& invocation)
     const auto port = openNamedPort(invocation.port, invocation.baud);
     if (!port)
         return ExitCode::PortUnavailable;
-    kt::link::Link link(*port);
+    kt::link::Link link(*port, nullptr, invocation.waitStyle);
     Session session{link, invocation};
     return std::get<Action>(prepared)(session);
 }

@@ -19,11 +19,11 @@ struct OptionName {
 };
 
 // Every option any command knows; which command takes which is the command's to say.
-constexpr std::array<OptionName, 14> kOptionNames{{
+constexpr std::array<OptionName, 15> kOptionNames{{
     {"--port", true},  {"--baud", true},  {"--address", true}, {"--json", false},
     {"--help", false}, {"-h", false},     {"--watch", false},  {"--period", true},
     {"--count", true}, {"--set", true},   {"--sync", false},   {"--format", true},
-    {"--output", true}, {"--version", false},
+    {"--output", true}, {"--version", false}, {"--step-wait", false},
 }};
 
 // "--baud takes 2400, 4800, 9600, 19200 or 38400".
@@ -108,6 +108,8 @@ std::variant<Invocation, UsageError> parseInvocation(std::span<const std::string
             invocation.json = true;
         else if (argument == "--help" || argument == "-h")
             invocation.help = true;
+        else if (argument == "--step-wait")
+            invocation.waitStyle = serial::WaitStyle::PollingSteps;
         else if (argument == "--version")
             invocation.version = true;
         else if (isGlobal(argument)) {

@@ -4,7 +4,7 @@ namespace kt::link {
 
 void Link::drain()
 {
-    serial::drainInput(port_, observer_);
+    serial::drainInput(port_, observer_, waitStyle_);
 }
 
 std::optional<Failure> Link::exchange(std::uint8_t station, const device::Bytes& request,
@@ -18,7 +18,7 @@ std::optional<Failure> Link::exchange(std::uint8_t station, const device::Bytes&
     case StaleInput::Keep: break;
     }
     serial::Reply reply = serial::transact(port_, serial::frameRequest(station, request),
-                                           replyLength, waitMs, observer_, beforeRead);
+                                           replyLength, waitMs, observer_, beforeRead, waitStyle_);
     switch (reply.status) {
     case serial::ReplyStatus::ShortReply: return Failure::ShortReply;
     case serial::ReplyStatus::BadChecksum: return Failure::BadChecksum;

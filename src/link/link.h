@@ -47,11 +47,14 @@ struct Steps {
     std::function<void()> beforeRead = nullptr;
 };
 
-// A serial port and, optionally, who watches its traffic.
+// A serial port, optionally who watches its traffic, and how its waits notice the input.
+// The window keeps the default, the 2 ms polling steps, which also keep the line quiet for
+// at least 2 ms after each reply; kt5270 makes its link with the readiness wait.
 class Link {
 public:
-    explicit Link(serial::SerialPort& port, serial::TrafficObserver* observer = nullptr)
-        : port_(port), observer_(observer)
+    explicit Link(serial::SerialPort& port, serial::TrafficObserver* observer = nullptr,
+                  serial::WaitStyle waitStyle = serial::WaitStyle::PollingSteps)
+        : port_(port), observer_(observer), waitStyle_(waitStyle)
     {
     }
 
@@ -79,6 +82,7 @@ private:
 
     serial::SerialPort& port_;
     serial::TrafficObserver* observer_;
+    serial::WaitStyle waitStyle_;
     device::Bytes reply_;
 };
 

@@ -46,9 +46,9 @@ std::size_t discard(SerialPort& port, std::uint32_t queued, TrafficObserver* obs
 
 }  // namespace
 
-std::size_t drainInput(SerialPort& port, TrafficObserver* observer)
+std::size_t drainInput(SerialPort& port, TrafficObserver* observer, WaitStyle waitStyle)
 {
-    return discard(port, waitForBytes(port, kReceiveBufferSize, kDrainWaitMs), observer);
+    return discard(port, waitForInput(port, kReceiveBufferSize, kDrainWaitMs, waitStyle), observer);
 }
 
 std::size_t discardQueuedInput(SerialPort& port, TrafficObserver* observer)
@@ -82,11 +82,11 @@ Reply receiveReply(SerialPort& port, std::size_t replyLength, TrafficObserver* o
 
 Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
                std::uint32_t waitMs, TrafficObserver* observer,
-               const std::function<void()>& beforeRead)
+               const std::function<void()>& beforeRead, WaitStyle waitStyle)
 {
     replyLength = std::min(replyLength, kReceiveBufferSize);
     sendFrame(port, frame, observer);
-    waitForBytes(port, static_cast<std::uint16_t>(replyLength), waitMs);
+    waitForInput(port, static_cast<std::uint16_t>(replyLength), waitMs, waitStyle);
     if (beforeRead)
         beforeRead();
     return receiveReply(port, replyLength, observer);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "serial/serial_port.h"
+#include "serial/wait_style.h"
 
 namespace kt::serial {
 
@@ -45,11 +46,13 @@ public:
     virtual void peerClosed() {}
 };
 
-// Each of these tells `observer`, when there is one, what it moved.
+// Each of these tells `observer`, when there is one, what it moved; those that wait notice
+// the input in `waitStyle`.
 
 // Reads and throws away whatever input arrives within the drain wait (up to 500 bytes;
 // anything beyond stays queued). Returns the number of bytes discarded.
-std::size_t drainInput(SerialPort& port, TrafficObserver* observer = nullptr);
+std::size_t drainInput(SerialPort& port, TrafficObserver* observer = nullptr,
+                       WaitStyle waitStyle = WaitStyle::PollingSteps);
 
 // Reads and throws away what is already queued, without waiting.
 std::size_t discardQueuedInput(SerialPort& port, TrafficObserver* observer = nullptr);
@@ -67,6 +70,7 @@ Reply receiveReply(SerialPort& port, std::size_t replyLength, TrafficObserver* o
 // reply's address and function code are not compared with the request.
 Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
                std::uint32_t waitMs, TrafficObserver* observer = nullptr,
-               const std::function<void()>& beforeRead = nullptr);
+               const std::function<void()>& beforeRead = nullptr,
+               WaitStyle waitStyle = WaitStyle::PollingSteps);
 
 }  // namespace kt::serial

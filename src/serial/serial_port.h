@@ -25,6 +25,12 @@ public:
     virtual std::size_t read(std::span<std::uint8_t> buffer) = 0;
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
 
+    // Waits until at least `wanted` bytes are queued or `limitMs` have passed, and returns the
+    // last count seen (which may exceed `wanted`). This one polls in waitForBytes' 2 ms steps;
+    // a backend that can sleep until its input is ready overrides it and notices the bytes as
+    // they come.
+    virtual std::uint32_t waitUntilQueued(std::uint16_t wanted, std::uint32_t limitMs);
+
     // True on the first call after the far end closed the connection, so that the closing is
     // told once. Only a device server's connection has a far end that can close it.
     virtual bool takePeerClosing() { return false; }

@@ -32,6 +32,10 @@ struct Open { int portNumber; QString namedFile; int baudRate; OpenFailure::Kind
 // One input call: bytes queued before it, bursts sent once it started, and what it returns when.
 struct InputCall { int call, queuedBefore; QList<Burst> later; int wanted, expected, earliestMs, latestMs; };
 
+// The readiness wait for `wanted` bytes within `limitMs`, the controller sending `bursts` (or
+// hanging up first), and what it returns when.
+struct ReadinessWait { QList<Burst> bursts; bool hungUp; int wanted, limitMs, expected, earliestMs, latestMs; };
+
 // COM12: a two-digit number, as the console offers up to COM20.
 constexpr int kPort = 12;
 constexpr int kBaud = 9600;
@@ -62,6 +66,7 @@ QByteArray framed(std::uint8_t address, const Bytes& rest)
 }  // namespace
 
 Q_DECLARE_METATYPE(InputCall)
+Q_DECLARE_METATYPE(ReadinessWait)
 Q_DECLARE_METATYPE(kt::serial::ReplyStatus)
 Q_DECLARE_METATYPE(Open)
 
@@ -178,6 +183,36 @@ private slots:
         QCOMPARE(count, std::size_t(c.expected));
         if (c.later.isEmpty())  // a wait leaves what it saw queued; the others take what they count
             QCOMPARE(console.port->queuedInputCount(), std::uint32_t(c.queuedBefore - (c.call < 0 ? c.expected : 0)));
+    }
+
+    // Ends once the whole reply is queued, not at the first byte nor at the limit.
+    void readinessWaitEndsWhenAllArrived_data()
+    {
+        QTest::addColumn<ReadinessWait>("c");
+        const int slack = static_cast<int>(kSchedulingSlack.count());
+        QTest::newRow("whole reply at once") << ReadinessWait{{{30, 7}}, false, 7, 1000, 7, 30, 30 + slack};
+        QTest::newRow("reply in three pieces") << ReadinessWait{{{30, 2}, {60, 3}, {60, 2}}, false, 7, 1000, 7, 150, 150 + slack};
+        QTest::newRow("silent line: the limit") << ReadinessWait{{}, false, 7, 200, 0, 200, 200 + slack};
+        QTest::newRow("hung-up line: the limit, not at once") << ReadinessWait{{}, true, 7, 200, 0, 200, 200 + slack};
+    }
+    void readinessWaitEndsWhenAllArrived()
+    {
+        QFETCH(ReadinessWait, c);
+        ConsoleLine console(kPort, kBaud);
+        QVERIFY(console.port);
+        if (c.hungUp)
+            console.controller.hangUp();
+        const Clock::time_point start = Clock::now();
+        const std::jthread controller([&] {
+            for (const Burst& burst : std::as_const(c.bursts)) {
+                std::this_thread::sleep_for(milliseconds(burst.afterMs));
+                console.controller.send(countingBytes(static_cast<std::size_t>(burst.count)));
+            }
+        });
+        QCOMPARE(console.port->waitUntilQueued(std::uint16_t(c.wanted), std::uint32_t(c.limitMs)), std::uint32_t(c.expected));
+        QVERIFY(tookBetween(start, milliseconds(c.earliestMs), milliseconds(c.latestMs)));
+        Bytes reply(std::size_t(c.expected));
+        QCOMPARE(console.port->read(reply), reply.size());
     }
 
     void transfersNeverHangOnAStalledOrDeadLine()

@@ -6,13 +6,17 @@
 #include "serial/posix/tcp_serial_port.h"
 #include "serial/tcp_address.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -26,6 +30,12 @@ using namespace posix;
 // The character-size, parity and stop-bit fields, and their 8N1 value.
 constexpr tcflag_t kFramingBits = CSIZE | PARENB | CSTOPB;
 constexpr tcflag_t kEightNoneOne = CS8;
+
+// How long `count` bytes take on the line: ten bits each (start, eight data bits, stop).
+std::chrono::microseconds lineTime(std::uint32_t count, int baudRate)
+{
+    return std::chrono::microseconds(10'000'000LL * count / baudRate);
+}
 
 std::optional<speed_t> termiosSpeed(int baudRate)
 {
@@ -43,7 +53,7 @@ std::optional<speed_t> termiosSpeed(int baudRate)
 // may hang on a modem line or a stalled adapter, and every wait goes through waitFor().
 class PosixSerialPort final : public SerialPort {
 public:
-    explicit PosixSerialPort(int fd) : fd_(fd) {}
+    PosixSerialPort(int fd, int baudRate) : fd_(fd), baudRate_(baudRate) {}
 
     ~PosixSerialPort() override
     {
@@ -106,6 +116,27 @@ public:
         return readWithinLimits(fd_, buffer).count;
     }
 
+    // Sleeps in poll() until the first byte; poll would then wake at once, so the rest of a
+    // reply gets the time it needs on the line before the count is looked at again. A hung-up
+    // line wakes poll at once too, and is slept through the same way, never spun on.
+    std::uint32_t waitUntilQueued(std::uint16_t wanted, std::uint32_t limitMs) override
+    {
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+        for (;;) {
+            std::uint32_t queued = queuedInputCount();
+            if (queued >= wanted || Clock::now() >= deadline)
+                return queued;
+            if (queued == 0) {
+                waitFor(fd_, POLLIN, deadline);
+                queued = queuedInputCount();
+                if (queued >= wanted)
+                    return queued;
+            }
+            std::this_thread::sleep_until(
+                std::min(deadline, Clock::now() + lineTime(wanted - queued, baudRate_)));
+        }
+    }
+
     // Timed out, hung up or gone: callers learn of it from the reply that never comes.
     void write(std::span<const std::uint8_t> bytes) override
     {
@@ -114,6 +145,7 @@ public:
 
 private:
     int fd_;
+    int baudRate_;
     bool claimed_ = false;
 };
 
@@ -152,7 +184,7 @@ OpenResult openSerialDevice(const std::string& device, int baudRate)
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return failureFrom(errno, device);
-    auto port = std::make_unique<PosixSerialPort>(fd);
+    auto port = std::make_unique<PosixSerialPort>(fd, baudRate);
     if (const int error = port->claim(); error != 0)
         return failureFrom(error, device);
     if (!port->applyLineSettings(*speed))
