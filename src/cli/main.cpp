@@ -49,11 +49,11 @@ ExitCode run(const Invocation& invocation)
     const Prepared prepared = command->prepare(invocation);
     if (const auto* refusal = std::get_if<UsageError>(&prepared))
         return usage(refusal->text);
-    const auto port = openNamedPort(invocation.port, invocation.baud);
+    auto port = openNamedPort(invocation.port, invocation.baud);
     if (!port)
         return ExitCode::PortUnavailable;
     kt::link::Link link(*port);
-    Session session{link, invocation};
+    Session session{link, invocation, port};
     return std::get<Action>(prepared)(session);
 }
 

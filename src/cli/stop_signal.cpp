@@ -22,6 +22,7 @@ constexpr std::chrono::milliseconds kPauseStep{10};
 void catchStopRequests()
 {
     std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
 }
 
 bool stopRequested()

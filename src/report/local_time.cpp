@@ -1,8 +1,8 @@
-#include "cli/local_time.h"
+#include "report/local_time.h"
 
 #include <ctime>
 
-namespace kt::cli {
+namespace kt::report {
 namespace {
 
 std::string localTimeText(const char* format)
@@ -27,4 +27,4 @@ std::string localTimeStamp()
     return stamp.insert(stamp.size() - 2, ":");  // strftime writes the offset as +0800
 }
 
-}  // namespace kt::cli
+}  // namespace kt::report
