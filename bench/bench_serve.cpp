@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -167,6 +168,7 @@ int main(int argc, char** argv)
     const double cycleMs = seconds * 1000 / (statusReads / kStations);
     end(daemon);
     end(broker);
+    std::filesystem::remove_all(directory);
 
     const double worst = delays.empty() ? 0 : *std::max_element(delays.begin(), delays.end());
     const double goal = cycleMs + 100;
