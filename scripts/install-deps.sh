@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   nlohmann-json3-dev                             # kt5270's JSON output
   help2man                                       # kt5270(1), from its help texts
-  prometheus                                     # promtool, which tests the alert rules
+  libmosquitto-dev prometheus-cpp-dev libsystemd-dev  # kt5270 serve
+  mosquitto mosquitto-clients prometheus         # its tests: a broker, promtool
   qt6-translations-l10n
   fonts-noto-cjk
   clang-14 libclang-rt-14-dev libfuzzer-14-dev   # scripts/run-fuzzers.sh

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/command.h"
-#include "cli/local_time.h"
+#include "report/local_time.h"
 #include "cli/report.h"
 #include "cli/write_action.h"
 #include "device/device_clock.h"
@@ -59,7 +59,7 @@ Prepared prepareClock(const Invocation& invocation)
         return readClock();
     // This computer's time is taken before the port opens; the open and the drain add about 50 ms.
     const std::string text =
-        invocation.has("--sync") ? localClockText() : invocation.options.at("--set");
+        invocation.has("--sync") ? report::localClockText() : invocation.options.at("--set");
     const auto time = parseClockText(text);
     if (const auto* refusal = std::get_if<UsageError>(&time))
         return *refusal;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,8 @@ namespace kt::cli {
 struct Session {
     link::Link& link;
     const Invocation& invocation;
+    // serve takes the port over, to open it again when its device vanishes.
+    std::unique_ptr<serial::SerialPort>& port;
 
     // Every command but status and search talks to one station.
     std::uint8_t station() const { return invocation.stations.front(); }

@@ -14,14 +14,19 @@ extern const CommandSpec kSetBaudCommand;
 extern const CommandSpec kSetAddressCommand;
 extern const CommandSpec kZeroCommand;
 extern const CommandSpec kPortsCommand;
+extern const CommandSpec kServeCommand;
 
 std::span<const CommandSpec> commandTable()
 {
     // Copied on first use, after every command's own definition has been initialised.
-    static const std::array<CommandSpec, 10> table{kStatusCommand, kGetCommand,  kSetCommand,
-                                                   kClockCommand,  kLogCommand,  kSearchCommand,
-                                                   kSetBaudCommand, kSetAddressCommand,
-                                                   kZeroCommand,   kPortsCommand};
+    static const auto table = std::to_array<CommandSpec>({
+        kStatusCommand, kGetCommand, kSetCommand, kClockCommand, kLogCommand, kSearchCommand,
+        kSetBaudCommand, kSetAddressCommand, kZeroCommand, kPortsCommand,
+#ifndef _WIN32
+        // The daemon's libraries (MQTT, metrics, systemd notification) are POSIX builds.
+        kServeCommand,
+#endif
+    });
     return table;
 }
 

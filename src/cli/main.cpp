@@ -54,11 +54,11 @@ ExitCode run(const Invocation& invocation)
         return usage(refusal->text);
     if (const auto* portless = std::get_if<WithoutPort>(&prepared))
         return portless->run();
-    const auto port = openNamedPort(invocation.port, invocation.baud);
+    auto port = openNamedPort(invocation.port, invocation.baud);
     if (!port)
         return ExitCode::PortUnavailable;
     kt::link::Link link(*port, nullptr, invocation.waitStyle);
-    Session session{link, invocation};
+    Session session{link, invocation, port};
     return std::get<Action>(prepared)(session);
 }
 

@@ -27,11 +27,15 @@ std::optional<int> comPortNumber(const std::string& name)
 
 }  // namespace
 
-std::unique_ptr<serial::SerialPort> openNamedPort(const std::string& name, int baudRate)
+serial::OpenResult openPortNamed(const std::string& name, int baudRate)
 {
     const std::optional<int> portNumber = comPortNumber(name);
-    serial::OpenResult opened = portNumber ? serial::openSerialPort(*portNumber, baudRate)
-                                           : serial::openSerialDevice(name, baudRate);
+    return portNumber ? serial::openSerialPort(*portNumber, baudRate) : serial::openSerialDevice(name, baudRate);
+}
+
+std::unique_ptr<serial::SerialPort> openNamedPort(const std::string& name, int baudRate)
+{
+    serial::OpenResult opened = openPortNamed(name, baudRate);
     if (!opened.port) {
         // The window's two lines, as one.
         fail(ExitCode::PortUnavailable, std::string(link::kPortOpenFailureText) + " "

@@ -17,17 +17,6 @@ void printLine(std::FILE* stream, std::string_view text)
 
 }  // namespace
 
-Json jsonNumber(std::string_view text)
-{
-    Json number = Json::parse(text, nullptr, false);
-    return number.is_number() ? number : Json();
-}
-
-std::string dumpJson(const Json& json)
-{
-    return json.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
 void printResult(const Invocation& invocation, std::string_view text, const Json& json)
 {
     printLine(stdout, invocation.json ? std::string_view(dumpJson(json)) : text);

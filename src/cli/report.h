@@ -1,26 +1,22 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <string_view>
 
 #include "cli/exit_code.h"
 #include "cli/invocation.h"
 #include "link/link.h"
+#include "report/json.h"
 
 // What the tool writes: results on standard output, as text or one JSON object a line, and
 // each failure as one line on standard error.
 namespace kt::cli {
 
-using Json = nlohmann::ordered_json;
+using report::Json;
+using report::dumpJson;
+using report::jsonNumber;
 
 // `json` when --json was given, otherwise `text`; one line either way.
 void printResult(const Invocation& invocation, std::string_view text, const Json& json);
-
-// A number as the device layer formats it ("12.50", "3"), as a JSON number; null if none.
-Json jsonNumber(std::string_view text);
-
-// Never throws: a text that is not UTF-8 is written with replacement characters.
-std::string dumpJson(const Json& json);
 
 // Writes `text` as one line on standard error and returns `code`.
 ExitCode fail(ExitCode code, std::string_view text);

@@ -7,23 +7,20 @@
 #include <string>
 
 #include "cli/command.h"
-#include "cli/local_time.h"
+#include "cli/period_option.h"
 #include "cli/plain_number.h"
 #include "cli/report.h"
 #include "cli/stop_signal.h"
-#include "device/text_entry.h"
+#include "device/channel_status.h"
 #include "link/channel_poll.h"
 #include "link/monitoring.h"
-#include "link/failure_text.h"
+#include "report/local_time.h"
+#include "report/station_line.h"
 
 namespace kt::cli {
 namespace {
 
-using device::Channel;
-using device::ChannelStatus;
-
 constexpr std::array<std::string_view, 3> kOptions{"--watch", "--period", "--count"};
-constexpr int kDefaultPeriodMs = 1000;
 
 struct WatchPlan {
     bool watch = false;
@@ -31,41 +28,14 @@ struct WatchPlan {
     std::optional<long> rounds = std::nullopt;  // none: until Ctrl+C
 };
 
-// The distance as the window shows it: the single poll shows an unknown one as 655.35, the
-// monitoring as an empty field.
-std::string distanceText(const WatchPlan& plan, std::uint16_t hundredths)
-{
-    return plan.watch ? device::monitoredLeakDistanceText(hundredths)
-                      : device::polledLeakDistanceText(hundredths);
-}
-
-// "3 正常 - 泄露 12.34": station, then each channel's state and leak distance, "-" for none;
-// "3 读数据错误" for a station that did not answer properly.
+// "3 正常 - 泄露 12.34", or its JSON object. The single poll shows an unknown distance as
+// 655.35, the monitoring as an empty field.
 void printStation(const Invocation& invocation, const WatchPlan& plan, std::uint8_t station,
-                  const link::StationReading& state)
+                  const link::StationReading& reading)
 {
-    Json json{{"station", station}, {"time", localTimeStamp()}};
-    std::string text = std::to_string(station);
-    if (state.failure) {
-        const std::string_view failure = link::standardFailureText(*state.failure);
-        const bool silent = *state.failure == link::Failure::ShortReply;
-        json["error"] = {{"kind", silent ? "short-reply" : "bad-checksum"}, {"message", failure}};
-        printResult(invocation, text + " " + std::string(failure), json);
-        return;
-    }
-    Json channels;
-    for (const Channel channel : device::kChannels) {
-        const auto status = state.status[channel];
-        const auto hundredths = state.leakDistance[channel];
-        const std::string distance = hundredths ? distanceText(plan, *hundredths) : std::string();
-        const std::string_view statusText = status ? device::channelStatusText(*status) : "-";
-        text += " " + std::string(statusText) + " " + (distance.empty() ? "-" : distance);
-        channels[device::channelName(channel)] = {
-            {"state", status ? Json(statusText) : Json()},
-            {"leakDistance", jsonNumber(distance)}};
-    }
-    json["channels"] = channels;
-    printResult(invocation, text, json);
+    const auto distanceText = plan.watch ? device::monitoredLeakDistanceText : device::polledLeakDistanceText;
+    const report::StationLine line = report::stationLine(station, reading, distanceText, report::localTimeStamp());
+    printResult(invocation, line.text, line.json);
 }
 
 struct Tally {
@@ -118,12 +88,10 @@ Prepared prepareStatus(const Invocation& invocation)
         return UsageError{"status takes no arguments"};
     if (!plan.watch && (invocation.has("--period") || invocation.has("--count")))
         return UsageError{"--period and --count go with --watch"};
-    if (invocation.has("--period")) {
-        const std::string& period = invocation.options.at("--period");
-        if (!isPlainNumber(period))
-            return UsageError{"--period takes milliseconds"};
-        plan.periodMs = device::parsePeriodEntry(period);
-    }
+    const auto period = periodOption(invocation);
+    if (const auto* refusal = std::get_if<UsageError>(&period))
+        return *refusal;
+    plan.periodMs = std::get<int>(period);
     if (invocation.has("--count")) {
         const std::string& count = invocation.options.at("--count");
         if (!isPlainNumber(count) || count.starts_with('-') || count.size() > 9 || std::stol(count) < 1)

@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-// Ctrl+C as a request to stop: the long-running commands end at the next station, and the port
-// is closed as on any other exit.
+// Ctrl+C (SIGINT) and SIGTERM as a request to stop: the long-running commands end at the next
+// station, and the port is closed as on any other exit.
 namespace kt::cli {
 
 // Routes Ctrl+C to requestStop(): SIGINT on Linux, the console's control handler on Windows.

@@ -30,7 +30,7 @@ expect() {
 expect "kt5270 st" "status"
 expect "kt5270 set-" "set-baud set-address"
 expect "kt5270 --port COM1 --json l" "log"
-expect "kt5270 --port COM1 clock --s" "--set --sync"
+expect "kt5270 --port COM1 clock --s" "--set --step-wait --sync"
 expect "kt5270 log download --f" "--format"
 expect "kt5270 log download --format " "text csv json"
 expect "kt5270 --format c" "csv"

@@ -15,6 +15,7 @@ extern "C" void onInterrupt(int)
 void catchStopRequests()
 {
     std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
 }
 
 }  // namespace kt::cli

@@ -1,6 +1,6 @@
-#include "cli/local_calendar.h"
+#include "report/local_calendar.h"
 
-namespace kt::cli {
+namespace kt::report {
 
 // The offset is the local fields read back as if they were UTC, less the moment itself.
 LocalCalendarTime localCalendarTime(std::time_t moment)
@@ -12,4 +12,4 @@ LocalCalendarTime localCalendarTime(std::time_t moment)
     return local;
 }
 
-}  // namespace kt::cli
+}  // namespace kt::report

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-namespace kt::cli {
+namespace kt::report {
 
 // A moment as this computer's local calendar shows it, with the zone's offset from UTC.
 struct LocalCalendarTime {
@@ -13,4 +13,4 @@ struct LocalCalendarTime {
 // Each platform has its own implementation.
 LocalCalendarTime localCalendarTime(std::time_t moment);
 
-}  // namespace kt::cli
+}  // namespace kt::report

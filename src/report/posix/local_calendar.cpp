@@ -1,6 +1,6 @@
-#include "cli/local_calendar.h"
+#include "report/local_calendar.h"
 
-namespace kt::cli {
+namespace kt::report {
 
 LocalCalendarTime localCalendarTime(std::time_t moment)
 {
@@ -10,4 +10,4 @@ LocalCalendarTime localCalendarTime(std::time_t moment)
     return local;
 }
 
-}  // namespace kt::cli
+}  // namespace kt::report

@@ -1,12 +1,12 @@
-#include "cli/local_time.h"
+#include "report/local_time.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
-#include "cli/local_calendar.h"
+#include "report/local_calendar.h"
 
-namespace kt::cli {
+namespace kt::report {
 namespace {
 
 // Only the conversions every C library knows: Windows' has neither %F, %T nor a numeric %z.
@@ -34,4 +34,4 @@ std::string localTimeStamp()
     return localTimeText(local, "%Y-%m-%dT%H:%M:%S") + offset;
 }
 
-}  // namespace kt::cli
+}  // namespace kt::report
