@@ -13,6 +13,7 @@ packages=(
   fonts-noto-cjk
   clang-14 libclang-rt-14-dev libfuzzer-14-dev   # scripts/run-fuzzers.sh
   g++-mingw-w64-x86-64-posix                     # scripts/check-windows-build.sh
+  ser2net socat                                  # device servers in front of the simulator, for tests
 )
 if [ "${1:-}" = --windows ]; then
   packages+=(

@@ -5,8 +5,10 @@ namespace {
 
 constexpr std::string_view kSharedOptions =
     "Options, before or after the command:\n"
-    "  --port COMn|DEVICE  the serial port (default COM1): COMn is found as the window finds it,\n"
-    "                      or give a device path such as /dev/ttyUSB0. Environment: KT5270_PORT\n"
+    "  --port PORT         the serial port (default COM1): COMn is found as the window finds it,\n"
+    "                      or give a device path such as /dev/ttyUSB0, or a serial device server\n"
+    "                      as tcp://HOST:PORT (its own settings give the baud rate). Environment:\n"
+    "                      KT5270_PORT\n"
     "  --baud RATE         2400, 4800, 9600 (default), 19200 or 38400. Environment: KT5270_BAUD\n"
     "  --address N         the controller's station address, 0 to 255 (default 1); status takes\n"
     "                      a list such as 1,2,5-9. Environment: KT5270_ADDRESS\n"
@@ -23,7 +25,7 @@ constexpr std::string_view kExitCodes =
 std::string programHelp()
 {
     std::string help = "kt5270: the leak detection controller from the command line.\n\n"
-                       "Usage: kt5270 [--port COMn|DEVICE] [--baud RATE] [--address N] [--json] COMMAND ...\n\n"
+                       "Usage: kt5270 [--port COMn|DEVICE|tcp://HOST:PORT] [--baud RATE] [--address N] [--json] COMMAND ...\n\n"
                        "Commands:\n";
     for (const CommandSpec& command : commandTable())
         help.append("  ").append(command.synopsis).append("\n");

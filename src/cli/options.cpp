@@ -8,6 +8,7 @@
 #include "cli/address_list.h"
 #include "cli/plain_number.h"
 #include "serial/line_speeds.h"
+#include "serial/tcp_address.h"
 
 namespace kt::cli {
 namespace {
@@ -44,6 +45,8 @@ std::optional<UsageError> setGlobal(Invocation& invocation, std::string_view nam
     if (name == "--port") {
         if (value.empty())
             return UsageError{"--port takes COMn or a device path"};
+        if (serial::namesTcpAddress(value) && !serial::parseTcpAddress(value))
+            return UsageError{"--port takes a device server as tcp://HOST:PORT, e.g. tcp://192.168.1.200:4001"};
         invocation.port = value;
     } else if (name == "--baud") {
         const bool supported = isPlainNumber(value) && value.size() < 6

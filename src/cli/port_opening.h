@@ -8,7 +8,7 @@
 namespace kt::cli {
 
 // Opens the port --port names: COM<n> (any case), resolved as the window resolves it, or else
-// a device path.
+// a device path or a device server's tcp://HOST:PORT.
 serial::OpenResult openPortNamed(const std::string& name, int baudRate);
 
 // The same, null when it will not open; the reason is written on standard error.

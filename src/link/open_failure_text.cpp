@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "serial/line_speeds.h"
+#include "serial/tcp_address.h"
 
 namespace kt::link {
 namespace {
@@ -25,7 +26,7 @@ std::string presentPortsText()
     for (int portNumber = 1; portNumber <= serial::kPortCount; ++portNumber) {
         const std::string device = serial::portDevicePath(portNumber);
         std::error_code error;
-        if (!device.empty() && std::filesystem::exists(device, error))
+        if (!device.empty() && (serial::namesTcpAddress(device) || std::filesystem::exists(device, error)))
             ports.push_back("COM" + std::to_string(portNumber) + " = " + device);
     }
     if (ports.empty())
@@ -76,6 +77,18 @@ std::string openFailureDetail(const serial::OpenFailure& failure, std::string_vi
     case Kind::SettingsRefused:
         return device + " 不接受线路设置：" + std::to_string(baudRate)
             + " 波特，8 位数据，无校验，1 位停止。";
+    case Kind::BadAddress:
+        return device + " 不是有效的串口服务器地址，应写作 tcp://主机:端口，例如 tcp://192.168.1.200:4001。";
+    case Kind::HostNotFound:
+        return "找不到 " + device + " 中的主机：请检查主机名，或改用 IP 地址。";
+    case Kind::ConnectionRefused:
+        return device + " 拒绝连接：该端口上没有服务在监听，可能端口号有误或串口服务器未开机；"
+            "只接受一个客户端的串口服务器在已有连接时也会拒绝。";
+    case Kind::NoAnswer:
+        return device + " 在 " + std::to_string(serial::kConnectTimeout.count())
+            + " 秒内没有应答：可能地址有误，或连接被防火墙阻挡。";
+    case Kind::DroppedByPeer:
+        return device + " 接受连接后随即断开：串口服务器大多只接受一个客户端，可能已有其他程序连接着它。";
     case Kind::Other:
         return "打开 " + device + " 时系统报告：" + failure.detail;
     }

@@ -22,13 +22,23 @@ std::vector<std::uint8_t> frameRequest(std::uint8_t stationAddress,
 
 namespace {
 
+// Reads into `buffer`, telling `observer` first when the read found the connection closed.
+std::size_t readTellingClosing(SerialPort& port, std::span<std::uint8_t> buffer,
+                               TrafficObserver* observer)
+{
+    const std::size_t count = port.read(buffer);
+    if (port.takePeerClosing() && observer)
+        observer->peerClosed();
+    return count;
+}
+
 std::size_t discard(SerialPort& port, std::uint32_t queued, TrafficObserver* observer)
 {
     if (queued == 0)
         return 0;
     std::array<std::uint8_t, kReceiveBufferSize> scratch{};
     const std::size_t count = std::min<std::size_t>(queued, scratch.size());
-    const std::size_t read = port.read(std::span(scratch.data(), count));
+    const std::size_t read = readTellingClosing(port, std::span(scratch.data(), count), observer);
     if (observer && read > 0)
         observer->discarded(std::span(scratch.data(), read));
     return read;
@@ -58,7 +68,7 @@ Reply receiveReply(SerialPort& port, std::size_t replyLength, TrafficObserver* o
     replyLength = std::min(replyLength, kReceiveBufferSize);
     Reply reply;
     reply.bytes.resize(replyLength);
-    reply.bytes.resize(port.read(reply.bytes));
+    reply.bytes.resize(readTellingClosing(port, reply.bytes, observer));
     if (reply.bytes.size() != replyLength)
         reply.status = ReplyStatus::ShortReply;
     else if (!checksumMatches(reply.bytes))

@@ -41,6 +41,8 @@ public:
     virtual void received(const Reply& reply, std::size_t expectedLength) = 0;
     // Stale input read and thrown away before a request.
     virtual void discarded(std::span<const std::uint8_t> staleBytes) = 0;
+    // The far end closed the connection (a device server's): told once, before the read it ended.
+    virtual void peerClosed() {}
 };
 
 // Each of these tells `observer`, when there is one, what it moved.

@@ -25,6 +25,10 @@ public:
     virtual std::size_t read(std::span<std::uint8_t> buffer) = 0;
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
 
+    // True on the first call after the far end closed the connection, so that the closing is
+    // told once. Only a device server's connection has a far end that can close it.
+    virtual bool takePeerClosing() { return false; }
+
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
@@ -48,6 +52,12 @@ struct OpenFailure {
         AccessDenied,      // the device is closed to this user
         InUse,             // another program holds the device
         SettingsRefused,   // the device is no terminal, or will not take 8N1 at the speed
+        // A device server (tcp://HOST:PORT) that would not connect:
+        BadAddress,         // the name is no HOST:PORT
+        HostNotFound,       // the host name does not resolve
+        ConnectionRefused,  // nothing listens at the port
+        NoAnswer,           // no answer within kConnectTimeout
+        DroppedByPeer,      // it accepted the connection, then closed it at once
         Other,             // any other error: `detail` holds the system's own words
     };
 
@@ -77,7 +87,9 @@ struct OpenResult {
 // open leaves nothing open.
 OpenResult openSerialPort(int portNumber, int baudRate);
 
-// The same for a device named by its path, such as /dev/ttyUSB0: what COM<n> resolves to.
+// The same for a device named by its path, such as /dev/ttyUSB0, or for a serial device
+// server named tcp://HOST:PORT: what COM<n> resolves to. A device server keeps its own line
+// settings, so its connection takes any supported `baudRate` and leaves the line as it is.
 OpenResult openSerialDevice(const std::string& devicePath, int baudRate);
 
 // The console offers the ports COM1 to COM<kPortCount>.

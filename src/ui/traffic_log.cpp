@@ -68,6 +68,11 @@ void TrafficRecorder::discarded(std::span<const std::uint8_t> staleBytes)
     record(TrafficDirection::Discarded, staleBytes);
 }
 
+void TrafficRecorder::peerClosed()
+{
+    record(TrafficDirection::Closed, {});
+}
+
 void TrafficRecorder::record(TrafficDirection direction, std::span<const std::uint8_t> bytes,
                              serial::ReplyStatus status, std::size_t expectedLength)
 {

@@ -24,6 +24,7 @@ enum class TrafficDirection : std::uint8_t {
     Sent,
     Received,   // a reply, with its judgement
     Discarded,  // stale input thrown away before a request
+    Closed,     // the device server closed the connection; no bytes
 };
 
 struct TrafficRow {
@@ -90,6 +91,7 @@ public:
     void sent(std::span<const std::uint8_t> frame) override;
     void received(const serial::Reply& reply, std::size_t expectedLength) override;
     void discarded(std::span<const std::uint8_t> staleBytes) override;
+    void peerClosed() override;
 
 private:
     void record(TrafficDirection direction, std::span<const std::uint8_t> bytes,

@@ -23,12 +23,15 @@ QString directionText(TrafficDirection direction)
     case TrafficDirection::Sent: return QStringLiteral("发送");
     case TrafficDirection::Received: return QStringLiteral("接收");
     case TrafficDirection::Discarded: return QStringLiteral("丢弃");
+    case TrafficDirection::Closed: return QStringLiteral("断开");
     }
     return {};
 }
 
 QString verdictText(const TrafficRow& row)
 {
+    if (row.direction == TrafficDirection::Closed)
+        return QStringLiteral("连接被对方关闭");
     if (row.direction != TrafficDirection::Received)
         return {};
     switch (row.status) {

@@ -14,7 +14,8 @@ inline constexpr int kTrafficColumnCount = 5;
 QString trafficColumnTitle(TrafficColumn column);
 
 // The row's text in `column`: the local time of day to the millisecond, who, which way, the
-// bytes as spaced upper-case hex, and for a reply its verdict ("" for other rows).
+// bytes as spaced upper-case hex, and for a reply its verdict, for a closed connection its
+// cause ("" for other rows).
 QString trafficField(const TrafficRow& row, TrafficColumn column);
 
 // The row's fields, separated by tabs.

@@ -10,6 +10,7 @@
 
 #include "device/log_record.h"
 #include "device/log_row.h"
+#include "device_server.h"
 #include "serial/crc16.h"
 #include "serial/serial_port.h"
 #include "sim/controller_simulator.h"
@@ -86,7 +87,9 @@ class CliTest : public QObject {
 
 private slots:
     // `out` is a pattern for the whole of standard output; `err` starts standard error, with
-    // {device} for the simulator's device.
+    // {device} for the simulator's device. In both and in the arguments, {server} is the device
+    // server a row's setup started in front of the simulator, {silent} a listener that never
+    // accepts, {free} a loopback port nothing listens on.
     void invocation_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -101,6 +104,9 @@ private slots:
         };
         const QString stamp = QStringLiteral("\"time\":\"[-0-9T:+]{25}\"");
         const QString leakB = QStringLiteral("1 正常 - 泄露 12.34\n");
+        const QString logCsv = QStringLiteral("number,time,channel,type,leak_point\n0,2024-1-2 3:4,B,泄露,1.00\n"
+                                              "1,2025-11-30 23:59,A,断线,\n2,2026-6-6 0:0,A,泄露,65.53\n");
+        const Setup server = [this](ControllerSimulator& simulator) { server_.emplace(simulator.devicePath()); };
 
         QTest::newRow("status") << QStringList{"status"} << none << leakB << "" << 0
                                 << Frames{statusRequest(1), kDistanceBRequest};
@@ -142,9 +148,7 @@ private slots:
         QTest::newRow("log clear refused") << QStringList{"log", "clear"} << Setup(refuse) << "" << "清除日志失败!!!" << 4
                                            << Frames{framed({0x01, 0x06, 0x40, 0x10, 0x00, 0x01})};
         QTest::newRow("log csv") << QStringList{"log", "download", "--format", "csv"} << none
-                                 << "number,time,channel,type,leak_point\n0,2024-1-2 3:4,B,泄露,1.00\n"
-                                    "1,2025-11-30 23:59,A,断线,\n2,2026-6-6 0:0,A,泄露,65.53\n"
-                                 << "" << 0 << Frames{kCountRequest, kThreeRecordsRequest};
+                                 << logCsv << "" << 0 << Frames{kCountRequest, kThreeRecordsRequest};
         QTest::newRow("log to a file that cannot be made sends nothing")
             << QStringList{"log", "download", "--output", "/nonexistent/KT_5270.txt"} << none << ""
             << "kt5270: 保存日志失败!!! /nonexistent/KT_5270.txt" << 2 << Frames{};
@@ -171,6 +175,26 @@ private slots:
         QTest::newRow("unknown command") << QStringList{"reset"} << none << "" << "kt5270: unknown command" << 2 << Frames{};
         QTest::newRow("no such port") << QStringList{"--port", "/dev/kt5270-absent", "status"} << none << ""
                                       << kOpenFailure + " /dev/kt5270-absent 对应的设备 /dev/kt5270-absent 不存在。" << 3 << Frames{};
+        QTest::newRow("status through a device server") << QStringList{"--port", "{server}", "status"} << server << leakB
+                                                        << "" << 0 << Frames{statusRequest(1), kDistanceBRequest};
+        QTest::newRow("log through a device server") << QStringList{"--port", "{server}", "log", "download", "--format", "csv"}
+                                                     << server << logCsv << "" << 0 << Frames{kCountRequest, kThreeRecordsRequest};
+        QTest::newRow("device server address without a port") << QStringList{"--port", "tcp://192.168.1.200", "status"} << none
+            << "" << "kt5270: --port takes a device server as tcp://HOST:PORT" << 2 << Frames{};
+        QTest::newRow("nothing listens at the device server's port") << QStringList{"--port", "{free}", "status"} << none << ""
+            << kOpenFailure + " {free} 拒绝连接：该端口上没有服务在监听，可能端口号有误或串口服务器未开机；"
+                              "只接受一个客户端的串口服务器在已有连接时也会拒绝。" << 3 << Frames{};
+        QTest::newRow("the device server has its one client")
+            << QStringList{"--port", "{server}", "status"}
+            << Setup([this, server](ControllerSimulator& simulator) {
+                   server(simulator);
+                   heldPort_ = kt::serial::openSerialDevice(server_->address(), 9600).port;
+               })
+            << "" << kOpenFailure + " {server} 接受连接后随即断开：串口服务器大多只接受一个客户端，可能已有其他程序连接着它。"
+            << 3 << Frames{};
+        QTest::newRow("the device server never answers")
+            << QStringList{"--port", "{silent}", "status"} << Setup([this](ControllerSimulator&) { silent_.emplace(); }) << ""
+            << kOpenFailure + " {silent} 在 3 秒内没有应答：可能地址有误，或连接被防火墙阻挡。" << 3 << Frames{};
         QTest::newRow("the window holds the port")
             << QStringList{"status"} << Setup([this](ControllerSimulator&) { heldPort_ = kt::serial::openSerialPort(1, 9600).port; })
             << "" << kOpenFailure + " {device} 正被 test_cli（进程号 " + QString::number(QCoreApplication::applicationPid()) + "）占用。"
@@ -186,8 +210,18 @@ private slots:
         QFETCH(Frames, frames);
         SimulatedController controller;
         setup(controller.simulator);
+        const QList<std::pair<QString, std::string>> addresses{
+            {"{server}", server_ ? server_->address() : ""},
+            {"{silent}", silent_ ? silent_->address() : ""},
+            {"{free}", kt::serial::test::loopbackAddress(kt::serial::test::freeLoopbackPort())}};
+        for (const auto& [placeholder, address] : addresses) {
+            arguments.replaceInStrings(placeholder, QString::fromStdString(address));
+            err.replace(placeholder, QString::fromStdString(address));
+        }
         const Run run = runTool(arguments);
         heldPort_.reset();
+        server_.reset();
+        silent_.reset();
 
         const QString output = QString::fromUtf8(run.out);
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(out)).match(output).hasMatch(), qPrintable(output));
@@ -240,6 +274,8 @@ private slots:
 
 private:
     std::unique_ptr<kt::serial::SerialPort> heldPort_;
+    std::optional<kt::serial::test::DeviceServer> server_;
+    std::optional<kt::serial::test::UnansweringListener> silent_;
 };
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -1,8 +1,10 @@
-// What the link adds to the exchange: stale input modes, a step before the read, traffic order, the poll.
+// What the link adds to the exchange: stale input modes, a step before the read, traffic order, the poll,
+// the same through a device server that splits every reply.
 #include <QTest>
 
 #include <future>
 
+#include "../serial/device_server.h"
 #include "../serial/pseudo_terminal.h"
 #include "device/channel_status.h"
 #include "device/log_count.h"
@@ -84,6 +86,33 @@ private slots:
         observer.notes << (count ? QString::number(*count) : count.failure() == Failure::BadChecksum ? "bad checksum" : "short");
         QCOMPARE(observer.notes, traffic);
         QVERIFY(heardBeforeRead);  // the step runs once the reply is waiting, before it is read
+        heard.wait();
+    }
+
+    // Through a device server that forwards each byte in a segment of its own, the reply's
+    // bytes 5 ms apart: stale input is drained as ever, the reply read whole.
+    void deviceServerSplittingReplies()
+    {
+        const PseudoTerminal controller(kPort);
+        DeviceServer server(controller.devicePath(), DeviceServer::Program::BytewiseSocat);
+        const auto port = serial::openSerialDevice(server.address(), 9600).port;
+        QVERIFY(port);
+        controller.send(Bytes{0xAA, 0xBB, 0xCC});
+        QCOMPARE(serial::waitForBytes(*port, 3, 1000), 3u);
+        auto heard = std::async(std::launch::async, [&controller] {
+            controller.receive(8, milliseconds(1000));
+            for (const std::uint8_t byte : replyWithWord(0x03, 258)) {
+                controller.send(Bytes{byte});
+                std::this_thread::sleep_for(milliseconds(5));
+            }
+        });
+        TrafficNotes observer;
+        link::Link link(*port, &observer);
+
+        const link::Result<std::uint16_t> count = link.run(1, device::logCountRead());
+        QVERIFY(count);
+        QCOMPARE(*count, 258);
+        QCOMPARE(observer.notes, (QStringList{"discarded 3", "sent 8", "received 7 ok"}));
         heard.wait();
     }
 

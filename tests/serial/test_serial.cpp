@@ -1,4 +1,5 @@
-// The POSIX port on a pseudo-terminal with the test as controller, port numbering, checksum, exchange.
+// The POSIX port on a pseudo-terminal with the test as controller, a device server in front of
+// one, port numbering, checksum, exchange.
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include "device_holder.h"
+#include "device_server.h"
 #include "pseudo_terminal.h"
 #include "serial/crc16.h"
 #include "serial/exchange.h"
@@ -198,6 +200,82 @@ private slots:
         console.port->write(countingBytes(100));
         QVERIFY(tookBetween(start, 0ms, kSchedulingSlack));
         QCOMPARE(console.port->queuedInputCount(), 0u);
+    }
+
+    // A device server's address, connected or why not. {server} is ser2net serving a
+    // pseudo-terminal, {busy} the same with a client already connected, {free} a port nothing
+    // listens on, {silent} a listener that never accepts. No name is looked up.
+    void deviceServerOpensOrSaysWhy_data()
+    {
+        using Kind = OpenFailure::Kind;
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("kind");  // -1: it connects
+        QTest::addColumn<int>("latestMs");
+        QTest::newRow("connects, the speed left to the server") << "{server}" << -1 << 400;
+        QTest::newRow("no port") << "tcp://127.0.0.1" << int(Kind::BadAddress) << 50;
+        QTest::newRow("port 0") << "tcp://127.0.0.1:0" << int(Kind::BadAddress) << 50;
+        QTest::newRow("port beyond 65535") << "tcp://127.0.0.1:65536" << int(Kind::BadAddress) << 50;
+        QTest::newRow("IPv6 without brackets") << "tcp://::1:4001" << int(Kind::BadAddress) << 50;
+        QTest::newRow("IPv6, nothing listens") << "tcp://[::1]:{freePort}" << int(Kind::ConnectionRefused) << 400;
+        QTest::newRow("nothing listens") << "{free}" << int(Kind::ConnectionRefused) << 400;
+        QTest::newRow("one client only") << "{busy}" << int(Kind::DroppedByPeer) << 400;
+        QTest::newRow("never accepted: given up after 3 s") << "{silent}" << int(Kind::NoAnswer) << 3400;
+    }
+    void deviceServerOpensOrSaysWhy()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, kind);
+        QFETCH(int, latestMs);
+        const PseudoTerminal line(kPort);
+        DeviceServer server(line.devicePath());
+        const UnansweringListener silent;
+        const int freePort = freeLoopbackPort();
+        const auto firstClient = name == u"{busy}" ? openSerialDevice(server.address(), kBaud).port : nullptr;
+        const std::string address = name.replace("{server}", QString::fromStdString(server.address()))
+                                        .replace("{busy}", QString::fromStdString(server.address()))
+                                        .replace("{free}", QString::fromStdString(loopbackAddress(freePort)))
+                                        .replace("{freePort}", QString::number(freePort))
+                                        .replace("{silent}", QString::fromStdString(silent.address()))
+                                        .toStdString();
+
+        const Clock::time_point start = Clock::now();
+        const OpenResult opened = openSerialDevice(address, 2400);
+        QVERIFY(tookBetween(start, milliseconds(kind == int(OpenFailure::Kind::NoAnswer) ? 3000 : 0),
+                            milliseconds(latestMs) + kSchedulingSlack));
+        QCOMPARE(opened.port != nullptr, kind < 0);
+        if (kind >= 0) {
+            QCOMPARE(int(opened.failure.kind), kind);
+            QCOMPARE(opened.failure.device, address);
+        }
+    }
+
+    // Every byte value both ways, unchanged; the server's closing ends reads at once, is told
+    // once, and a write after it neither waits nor raises a signal.
+    void deviceServerCarriesBytesUntilItCloses()
+    {
+        const PseudoTerminal line(kPort);
+        DeviceServer server(line.devicePath());
+        const auto port = openSerialDevice(server.address(), kBaud).port;
+        QVERIFY(port);
+        const Bytes everyValue = countingBytes(256);
+        line.send(everyValue);
+        QCOMPARE(waitForBytes(*port, 256, 2000), 256u);
+        Bytes received(everyValue.size());
+        QCOMPARE(port->read(received), everyValue.size());
+        QCOMPARE(received, everyValue);
+        port->write(everyValue);
+        QCOMPARE(line.receive(everyValue.size(), 1s), everyValue);
+        QVERIFY(!port->takePeerClosing());
+
+        server.stop();
+        const Clock::time_point start = Clock::now();
+        QCOMPARE(port->read(received), 0u);
+        QVERIFY(port->takePeerClosing());
+        QVERIFY(!port->takePeerClosing());
+        port->write(everyValue);
+        port->write(everyValue);
+        QVERIFY(tookBetween(start, 0ms, kSchedulingSlack));
+        QCOMPARE(port->queuedInputCount(), 0u);
     }
 
     void resolvesPortsInDeviceOrder()

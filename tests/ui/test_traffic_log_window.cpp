@@ -1,5 +1,6 @@
 // The communication log: what it keeps when full, the file it saves, and the rows a command,
-// stale input and the two workers leave in its window over the console and a simulated controller.
+// stale input and the two workers leave in its window over the console and a simulated controller,
+// also through a device server that ends while the monitoring runs.
 #include <QAbstractItemModel>
 #include <QDateTime>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <algorithm>
 
 #include "console_fixture.h"
+#include "device_server.h"
 #include "ui/traffic_log_text.h"
 #include "ui/traffic_log_window.h"
 
@@ -170,6 +172,44 @@ private slots:
         if (console.dialog->button(button)->text() == QStringLiteral("停止监测"))
             console.click(button);
         console.waitUntilPortIsFree();
+    }
+
+    // COM1 named as a device server (ser2net) in front of the controller: a read, the log
+    // download and the monitoring work as on a serial line. The server's end costs cycles, not
+    // the window, and the log says once that the connection was closed; once the server is back,
+    // the port opens again.
+    void comPortAsADeviceServer()
+    {
+        ConsoleFixture console;
+        kt::serial::test::DeviceServer server(console.simulator.devicePath());
+        const QString address = QString::fromStdString(server.address());
+        qputenv("KT5270_COM1", address.toUtf8());  // unset by the fixture
+        console.simulator.withDevice([](ControllerDevice& device) {
+            device.setChannelValue(kt::sim::ChannelSetting::CableLength, kt::sim::Channel::A, 12345);
+            device.log().setRecords({kt::sim::makeLogRecord({2001, 1, 1, 1, 1}, 0, 2, 0)});
+        });
+        console.dialog->dropDown(PortNumberList)->showPopup();
+        QCOMPARE(console.dialog->dropDown(PortNumberList)->itemData(0, Qt::ToolTipRole).toString(), address);
+        console.openPort();
+        console.click(ReadLengthAButton);
+        QCOMPARE(console.text(LengthAField), QStringLiteral("123.45"));
+        console.click(ReadLogButton);
+        QCOMPARE(console.text(EventTable), QStringLiteral("0|2001-1-1 1:1|A|断线|"));
+        TrafficLogWindow& window = openLog(console);
+
+        console.setText(PeriodField, QStringLiteral("0"));
+        console.click(MonitorButton);
+        QTRY_VERIFY_WITH_TIMEOUT(console.number(SuccessCountText) >= 5, 10000);
+        server.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(console.number(FailureCountText) >= 3, 10000);
+        const QStringList closed{"监测", "断开", "", "连接被对方关闭"};
+        QTRY_COMPARE(shownRows(window).count(closed), qsizetype(1));
+        QVERIFY(server.start());
+        console.click(MonitorButton);
+        console.waitUntilPortIsFree();
+        console.click(ReadLengthAButton);
+        QCOMPARE(console.takeMessage(), QString());
+        QCOMPARE(console.text(LengthAField), QStringLiteral("123.45"));
     }
 };
 

@@ -1,19 +1,18 @@
 #include "serial/serial_port.h"
 
 #include "serial/line_speeds.h"
+#include "serial/posix/descriptor_transfers.h"
 #include "serial/posix/port_holders.h"
+#include "serial/posix/tcp_serial_port.h"
+#include "serial/tcp_address.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -22,24 +21,11 @@
 namespace kt::serial {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
-constexpr milliseconds kReadInterByteGap{100};
+using namespace posix;
 
 // The character-size, parity and stop-bit fields, and their 8N1 value.
 constexpr tcflag_t kFramingBits = CSIZE | PARENB | CSTOPB;
 constexpr tcflag_t kEightNoneOne = CS8;
-
-milliseconds readTotalLimit(std::size_t count)
-{
-    return milliseconds(5 * count + 5);
-}
-
-milliseconds writeTotalLimit(std::size_t count)
-{
-    return milliseconds(50 * count + 100);
-}
 
 std::optional<speed_t> termiosSpeed(int baudRate)
 {
@@ -50,28 +36,6 @@ std::optional<speed_t> termiosSpeed(int baudRate)
     case 19200: return B19200;
     case 38400: return B38400;
     default: return std::nullopt;
-    }
-}
-
-enum class Readiness { Ready, TimedOut, Failed };
-
-// Waits until `fd` reports `events` or `deadline` passes. A signal only restarts the wait;
-// a hang-up or error without the wanted event is a failure, so callers never spin on it.
-Readiness waitFor(int fd, short events, Clock::time_point deadline)
-{
-    for (;;) {
-        const Clock::duration remaining = deadline - Clock::now();
-        if (remaining <= Clock::duration::zero())
-            return Readiness::TimedOut;
-        // Rounded up, so that poll does not wake just short of the deadline and spin.
-        const auto timeoutMs = std::min<milliseconds::rep>(
-            std::chrono::ceil<milliseconds>(remaining).count(), std::numeric_limits<int>::max());
-        pollfd watched{fd, events, 0};
-        const int ready = ::poll(&watched, 1, static_cast<int>(timeoutMs));
-        if (ready < 0 && errno != EINTR)
-            return Readiness::Failed;
-        if (ready > 0)
-            return (watched.revents & events) ? Readiness::Ready : Readiness::Failed;
     }
 }
 
@@ -135,47 +99,17 @@ public:
 
     // A terminal latches no line-error state to clear: with parity checking off a damaged
     // byte simply arrives in the data.
-    std::uint32_t queuedInputCount() override
-    {
-        int queued = 0;
-        if (::ioctl(fd_, FIONREAD, &queued) != 0 || queued < 0)
-            return 0;
-        return static_cast<std::uint32_t>(queued);
-    }
+    std::uint32_t queuedInputCount() override { return queuedBytes(fd_); }
 
     std::size_t read(std::span<std::uint8_t> buffer) override
     {
-        const Clock::time_point totalDeadline = Clock::now() + readTotalLimit(buffer.size());
-        Clock::time_point deadline = totalDeadline;
-        std::size_t received = 0;
-        while (received < buffer.size() && waitFor(fd_, POLLIN, deadline) == Readiness::Ready) {
-            const ssize_t count = ::read(fd_, buffer.data() + received, buffer.size() - received);
-            if (count > 0) {
-                received += static_cast<std::size_t>(count);
-                deadline = std::min(totalDeadline, Clock::now() + kReadInterByteGap);
-            } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
-                break;  // hung up, or the device is gone (EIO, ENXIO): keep what arrived
-            }
-        }
-        return received;
+        return readWithinLimits(fd_, buffer).count;
     }
 
+    // Timed out, hung up or gone: callers learn of it from the reply that never comes.
     void write(std::span<const std::uint8_t> bytes) override
     {
-        const Clock::time_point deadline = Clock::now() + writeTotalLimit(bytes.size());
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t count = ::write(fd_, bytes.data() + sent, bytes.size() - sent);
-            if (count > 0) {
-                sent += static_cast<std::size_t>(count);
-                continue;
-            }
-            const bool interrupted = count < 0 && errno == EINTR;
-            const bool queueFull = count < 0 && errno == EAGAIN;
-            // Timed out, hung up or gone: callers learn of it from the reply that never comes.
-            if (!interrupted && !(queueFull && waitFor(fd_, POLLOUT, deadline) == Readiness::Ready))
-                return;
-        }
+        writeWithinLimits(fd_, bytes, ::write);
     }
 
 private:
@@ -210,6 +144,8 @@ OpenResult openSerialDevice(const std::string& device, int baudRate)
     const std::optional<speed_t> speed = termiosSpeed(baudRate);
     if (!isSupportedBaudRate(baudRate) || !speed)
         return OpenFailure(OpenFailure::Kind::UnsupportedSpeed);
+    if (namesTcpAddress(device))
+        return openTcpPort(device);
     if (device.empty())
         return OpenFailure(OpenFailure::Kind::NoDevice);
 
