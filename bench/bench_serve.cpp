@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -23,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_port.h"
 #include "sim/controller_simulator.h"
 
 extern char** environ;
@@ -35,18 +37,6 @@ using namespace std::chrono_literals;
 constexpr int kStations = 32;
 constexpr auto kPeriod = 1000ms;
 
-int freePort()
-{
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(socket);
-    return ntohs(address.sin_port);
-}
 
 pid_t spawn(std::vector<std::string> arguments, const char* errors = "/dev/null")
 {
@@ -135,7 +125,7 @@ int main(int argc, char** argv)
     const auto duration = std::chrono::seconds(argc > 1 ? std::stoi(argv[1]) : 600);
     char directory[] = "/tmp/kt5270-bench-serve-XXXXXX";
     ::mkdtemp(directory);
-    const int port = freePort();
+    const int port = freeLoopbackPort();
     const std::string config = std::string(directory) + "/mosquitto.conf";
     std::ofstream(config) << "listener " << port << " 127.0.0.1\nallow_anonymous true\npersistence false\n";
     const pid_t broker = spawn({"mosquitto", "-c", config});
@@ -178,6 +168,7 @@ int main(int argc, char** argv)
     const double cycleMs = seconds * 1000 / (statusReads / kStations);
     end(daemon);
     end(broker);
+    std::filesystem::remove_all(directory);
 
     const double worst = delays.empty() ? 0 : *std::max_element(delays.begin(), delays.end());
     const double goal = cycleMs + 100;

@@ -1,6 +1,8 @@
 // serve: the daemon that owns one bus, feeding MQTT (and Home Assistant) and Prometheus.
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fstream>

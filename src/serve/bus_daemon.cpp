@@ -73,7 +73,7 @@ bool BusDaemon::pollRound(link::Link& link, link::Monitoring& monitoring)
     bool anyAnswered = false;
     for (StationTracker& station : stations_) {
         if (stopRequested_())
-            return true;
+            return true;  // cut short, not silent
         const link::StationReading reading = monitoring.poll(station.station());
         anyAnswered = anyAnswered || !reading.failure;
         if (metrics_)

@@ -17,6 +17,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "loopback_port.h"
 #include "sim/controller_simulator.h"
 
 using kt::sim::Channel;
@@ -25,20 +26,6 @@ using kt::sim::ControllerDevice;
 using namespace std::chrono_literals;
 
 namespace {
-
-// A loopback TCP port that nothing listens on right now.
-int freePort()
-{
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(socket);
-    return ntohs(address.sin_port);
-}
 
 // A process that is ended, by SIGKILL if need be, when the test lets it go.
 struct Child {
@@ -54,7 +41,7 @@ struct Child {
 
 // Debian's mosquitto on 127.0.0.1, without persistence: a restart forgets what it held.
 struct Broker {
-    explicit Broker(const QString& directory) : port(freePort()), config(directory + "/mosquitto.conf")
+    explicit Broker(const QString& directory) : port(freeLoopbackPort()), config(directory + "/mosquitto.conf")
     {
         QFile file(config);
         file.open(QIODevice::WriteOnly);
@@ -229,7 +216,7 @@ private slots:
     {
         Broker broker(directory_.path());
         Listener listener(broker.port);
-        const int metricsPort = freePort();
+        const int metricsPort = freeLoopbackPort();
         Daemon daemon(link_, {"--address", "1,2", "--mqtt", QStringLiteral("127.0.0.1:%1").arg(broker.port),
                               "--metrics", QStringLiteral("127.0.0.1:%1").arg(metricsPort)});
 
@@ -301,7 +288,7 @@ private slots:
     {
         Broker broker(directory_.path());
         Listener listener(broker.port);
-        const int metricsPort = freePort();
+        const int metricsPort = freeLoopbackPort();
         Daemon daemon(link_, {"--address", "1", "--discovery-prefix", "", "--mqtt",
                               QStringLiteral("127.0.0.1:%1").arg(broker.port), "--metrics",
                               QStringLiteral("127.0.0.1:%1").arg(metricsPort)});
