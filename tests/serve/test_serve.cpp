@@ -319,9 +319,9 @@ private slots:
     // a garbled request that never reaches the controller, and the fifth client.
     void lendsTheBus()
     {
-        const int listenPort = freePort();
+        const int listenPort = freeLoopbackPort();
         Daemon daemon(link_, {"--address", "1-3", "--period", "0", "--metrics",
-                              QStringLiteral("127.0.0.1:%1").arg(freePort()), "--listen", QString::number(listenPort)});
+                              QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()), "--listen", QString::number(listenPort)});
         QTRY_VERIFY_WITH_TIMEOUT(Client(listenPort).connected, 5000);
 
         QProcess tool;
