@@ -320,7 +320,7 @@ private slots:
     void lendsTheBus()
     {
         const int listenPort = freeLoopbackPort();
-        Daemon daemon(link_, {"--address", "1-3", "--period", "0", "--metrics",
+        Daemon daemon(link_, {"--address", "1", "--period", "0", "--metrics",
                               QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()), "--listen", QString::number(listenPort)});
         QTRY_VERIFY_WITH_TIMEOUT(Client(listenPort).connected, 5000);
 
@@ -336,9 +336,10 @@ private slots:
         Client first(listenPort), second(listenPort), third(listenPort), fourth(listenPort);
         QVERIFY(fourth.connected);
         QCOMPARE(Client(listenPort).receive(), "closed");  // the fifth
-        // Station 2's silent poll keeps the bus busy while both requests arrive, the second
-        // client's first.
+        // A slow controller keeps the bus busy while both requests arrive, the second client's
+        // first.
         const QByteArray lengthA = "0103600100028BCB", logCount = "010340100001900F";
+        simulator_.setReplyDelay(200ms);
         simulator_.clearReceivedFrames();
         second.send(logCount.left(6));
         QTest::qWait(20);
@@ -352,6 +353,7 @@ private slots:
             return std::ranges::find(frames, kt::sim::Bytes(bytes.begin(), bytes.end())) - frames.begin();
         };
         QVERIFY(sent(logCount) < sent(lengthA));
+        simulator_.setReplyDelay(0ms);
 
         // A wrong checksum, then a function this controller lacks: neither reaches the bus.
         third.send("010360040001DBCC");
