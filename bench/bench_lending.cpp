@@ -1,7 +1,7 @@
 // kt5270 serve --listen: the daemon polls 8 simulated stations at --period 0 while a client
 // on its --listen port reads and writes station 1's cable length through the link, as
 // kt5270 --port tcp://... does. Counts, on the simulator's side, every frame the daemon
-// passed and whether any was garbled (first argument: exchanges, default 10000).
+// passed and whether any was garbled (first argument: exchanges, default 10000). Asserts nothing.
 #include <QCoreApplication>
 #include <QProcess>
 #include <chrono>
@@ -78,11 +78,14 @@ int main(int argc, char** argv)
         if (!fromClient && !frame.bytes.empty())
             ++framesByStation[frame.bytes[0]];
     }
-    std::printf("row: lending | exchanges %d in %.1f s (%.1f ms each) | failed %d (%d without a reply in time) | client frames at the controller %d | "
-                "garbled %d | daemon frames per station:",
-                exchanges, seconds, 1000 * seconds / exchanges, failed, late, clientFrames, garbled);
+    std::printf("row: a client's write or read through `serve --listen`, 8 stations polled at period 0 | %.1f ms | – | –\n",
+                1000 * seconds / exchanges);
+    std::printf("row: of %d such exchanges, failed (no reply in time) | %d (%d) | 0 | –\n", exchanges, failed, late);
+    std::printf("row: client frames lost or garbled at the controller | %d | 0 | –\n",
+                exchanges - clientFrames + garbled);
+    std::fprintf(stderr, "daemon's frames per station meanwhile:");
     for (const auto& [station, count] : framesByStation)
-        std::printf(" %d:%d", station, count);
-    std::printf("\n");
-    return failed == 0 && garbled == 0 && clientFrames == exchanges ? 0 : 1;
+        std::fprintf(stderr, " %d:%d", station, count);
+    std::fprintf(stderr, "\n");
+    return 0;
 }
