@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
 "$root/scripts/install-deps.sh"
 
-benches=(bench_read_command bench_monitoring bench_log_download bench_address_search bench_startup bench_traffic_log bench_cli bench_serve)
+benches=(bench_read_command bench_monitoring bench_log_download bench_address_search bench_startup bench_traffic_log bench_cli bench_serve bench_lending)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKT_SANITIZE= >/dev/null
 cmake --build "$build" --target "${benches[@]}" >&2
 

@@ -19,14 +19,14 @@ struct OptionName {
 };
 
 // Every option any command knows; which command takes which is the command's to say.
-constexpr std::array<OptionName, 23> kOptionNames{{
+constexpr std::array<OptionName, 24> kOptionNames{{
     {"--port", true},  {"--baud", true},  {"--address", true}, {"--json", false},
     {"--help", false}, {"-h", false},     {"--watch", false},  {"--period", true},
     {"--count", true}, {"--set", true},   {"--sync", false},   {"--format", true},
     {"--output", true}, {"--version", false}, {"--step-wait", false},
     {"--bus", true},  {"--mqtt", true},    {"--mqtt-user", true},
     {"--mqtt-password-file", true},       {"--mqtt-ca", true}, {"--topic-prefix", true},
-    {"--discovery-prefix", true},         {"--metrics", true},
+    {"--discovery-prefix", true},         {"--metrics", true}, {"--listen", true},
 }};
 
 // "--baud takes 2400, 4800, 9600, 19200 or 38400".

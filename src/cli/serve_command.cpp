@@ -18,9 +18,9 @@
 namespace kt::cli {
 namespace {
 
-constexpr std::array<std::string_view, 9> kOptions{
+constexpr std::array<std::string_view, 10> kOptions{
     "--period",  "--bus", "--mqtt", "--mqtt-user", "--mqtt-password-file", "--mqtt-ca",
-    "--topic-prefix", "--discovery-prefix", "--metrics"};
+    "--topic-prefix", "--discovery-prefix", "--metrics", "--listen"};
 constexpr int kMqttPort = 1883;
 constexpr int kMqttTlsPort = 8883;
 
@@ -64,6 +64,7 @@ std::string option(const Invocation& invocation, const std::string& name, std::s
 struct Outputs {
     std::unique_ptr<serve::MqttPublisher> mqtt;
     std::unique_ptr<serve::BusMetrics> metrics;
+    std::unique_ptr<serve::BusLending> lending;
 };
 
 std::variant<std::unique_ptr<serve::MqttPublisher>, std::string> makeMqtt(const Invocation& invocation,
@@ -101,12 +102,25 @@ std::variant<std::unique_ptr<serve::BusMetrics>, std::string> makeMetrics(const 
     return metrics;
 }
 
+// "--listen PORT" is loopback's port; "--listen HOST:PORT" binds what it names.
+std::variant<std::unique_ptr<serve::BusLending>, std::string> makeLending(const std::string& address, int baud)
+{
+    const bool portAlone = !address.empty() && std::ranges::all_of(address, [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    const auto listening = serve::parseNetworkAddress(portAlone ? "127.0.0.1:" + address : address, std::nullopt);
+    if (!listening)
+        return "--listen takes PORT or HOST:PORT, such as 5020 or 0.0.0.0:5020";
+    auto lending = serve::BusLending::listen(*listening, baud);
+    if (const auto* refusal = std::get_if<std::string>(&lending))
+        return "--listen " + *refusal;
+    return lending;
+}
+
 ExitCode runServe(Session& session, serve::BusPlan plan, const std::shared_ptr<Outputs>& outputs)
 {
     std::signal(SIGPIPE, SIG_IGN);  // a broker that went away is a failed send, not an end
     const Invocation& invocation = session.invocation;
     serve::BusDaemon daemon(std::move(plan), [&invocation] { return openPortNamed(invocation.port, invocation.baud); },
-                            outputs->mqtt.get(), outputs->metrics.get(), stopRequested);
+                            outputs->mqtt.get(), outputs->metrics.get(), outputs->lending.get(), stopRequested);
     daemon.run(std::move(session.port));
     return ExitCode::Success;
 }
@@ -144,6 +158,12 @@ Prepared prepareServe(const Invocation& invocation)
             return UsageError{*refusal};
         outputs->metrics = std::get<0>(std::move(metrics));
     }
+    if (invocation.has("--listen")) {
+        auto lending = makeLending(invocation.options.at("--listen"), invocation.baud);
+        if (const auto* refusal = std::get_if<std::string>(&lending))
+            return UsageError{*refusal};
+        outputs->lending = std::get<0>(std::move(lending));
+    }
     if (invocation.has("--mqtt")) {
         auto mqtt = makeMqtt(invocation, plan.topics);
         if (const auto* refusal = std::get_if<std::string>(&mqtt))
@@ -159,7 +179,8 @@ extern const CommandSpec kServeCommand{
     .name = "serve",
     .synopsis = "serve --address LIST [--period MS] [--bus NAME] [--mqtt HOST[:PORT]]\n"
                 "        [--mqtt-user USER --mqtt-password-file FILE] [--mqtt-ca FILE]\n"
-                "        [--topic-prefix PREFIX] [--discovery-prefix PREFIX] [--metrics HOST:PORT]",
+                "        [--topic-prefix PREFIX] [--discovery-prefix PREFIX] [--metrics HOST:PORT]\n"
+                "        [--listen [HOST:]PORT]",
     .help = "Owns the bus: polls each station round after round as the monitoring does, and\n"
             "publishes every change to MQTT (retained, QoS 1, with Home Assistant discovery) and\n"
             "to Prometheus. Runs until SIGTERM or Ctrl+C. Log lines go to standard error with\n"
@@ -173,7 +194,10 @@ extern const CommandSpec kServeCommand{
             "  --topic-prefix PREFIX   topics are PREFIX/BUS/... (default kt5270)\n"
             "  --discovery-prefix P    Home Assistant's discovery prefix (default homeassistant;\n"
             "                          \"\" for none)\n"
-            "  --metrics HOST:PORT     serves GET /metrics there",
+            "  --metrics HOST:PORT     serves GET /metrics there\n"
+            "  --listen [HOST:]PORT    lends the bus between polls to up to 4 TCP clients sending\n"
+            "                          raw request frames, as to a serial device server (default\n"
+            "                          host 127.0.0.1; no authentication)",
     .example = "kt5270 --port /dev/ttyUSB0 --address 1-32 serve --mqtt 127.0.0.1 --metrics 127.0.0.1:9101",
     .options = kOptions,
     .takesStationList = true,

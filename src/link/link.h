@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <utility>
 #include <variant>
 
@@ -60,6 +62,12 @@ public:
 
     // Waits the drain time for stale input and throws it away.
     void drain();
+
+    // Sends another master's whole request `frame` as it is, and returns whatever the bus
+    // answers within `waitMs`: it ends once the bus has been silent for `silence` after the
+    // first byte. Nothing is judged: the other master does that.
+    device::Bytes relay(std::span<const std::uint8_t> frame, std::uint32_t waitMs,
+                        std::chrono::microseconds silence);
 
     // Sends `command` to `station` and returns its decoded reply.
     template <typename Value>

@@ -16,12 +16,14 @@ using Clock = std::chrono::steady_clock;
 
 // How often a pause runs the MQTT connection and looks for a stop.
 constexpr std::chrono::milliseconds kPauseStep{100};
+// The same while the bus is lent: a client's request waits at most this long in a pause.
+constexpr std::chrono::milliseconds kLendingPauseStep{10};
 
 }  // namespace
 
 BusDaemon::BusDaemon(BusPlan plan, PortOpener openPort, MqttPublisher* mqtt, BusMetrics* metrics,
-                     std::function<bool()> stopRequested)
-    : plan_(std::move(plan)), openPort_(std::move(openPort)), mqtt_(mqtt), metrics_(metrics),
+                     BusLending* lending, std::function<bool()> stopRequested)
+    : plan_(std::move(plan)), openPort_(std::move(openPort)), mqtt_(mqtt), metrics_(metrics), lending_(lending),
       stopRequested_(std::move(stopRequested))
 {
     for (const std::uint8_t station : plan_.stations) {
@@ -55,8 +57,8 @@ std::unique_ptr<serial::SerialPort> BusDaemon::pollRounds(serial::SerialPort& po
     link::Monitoring monitoring(link);
     for (bool first = true; !stopRequested_(); first = false) {
         if (!first)
-            pause(plan_.period);
-        if (stopRequested_() || pollRound(monitoring))
+            pause(plan_.period, &link);
+        if (stopRequested_() || pollRound(link, monitoring))
             continue;
         PortCheck check = checkPort();
         if (check.gone)
@@ -65,7 +67,7 @@ std::unique_ptr<serial::SerialPort> BusDaemon::pollRounds(serial::SerialPort& po
     return nullptr;
 }
 
-bool BusDaemon::pollRound(link::Monitoring& monitoring)
+bool BusDaemon::pollRound(link::Link& link, link::Monitoring& monitoring)
 {
     const Clock::time_point start = Clock::now();
     bool anyAnswered = false;
@@ -79,6 +81,8 @@ bool BusDaemon::pollRound(link::Monitoring& monitoring)
         apply(station, station.update(reading, report::localTimeStamp()));
         if (mqtt_)
             mqtt_->service(std::chrono::milliseconds(0));
+        if (lending_)
+            lending_->lend(&link);
     }
     if (metrics_)
         metrics_->recordRound(Clock::now() - start);
@@ -109,7 +113,7 @@ BusDaemon::PortCheck BusDaemon::checkPort()
 std::unique_ptr<serial::SerialPort> BusDaemon::reopen()
 {
     while (!stopRequested_()) {
-        pause(kReopenInterval);
+        pause(kReopenInterval, nullptr);
         if (stopRequested_())
             break;
         serial::OpenResult opened = openPort_();
@@ -133,12 +137,14 @@ void BusDaemon::apply(StationTracker& station, const std::vector<Change>& change
         metrics_->recordStation(station);
 }
 
-void BusDaemon::pause(std::chrono::milliseconds duration)
+void BusDaemon::pause(std::chrono::milliseconds duration, link::Link* link)
 {
     const Clock::time_point end = Clock::now() + duration;
     do {
+        if (lending_)
+            lending_->lend(link);
         const auto step = std::clamp(std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()),
-                                     std::chrono::milliseconds(0), kPauseStep);
+                                     std::chrono::milliseconds(0), lending_ ? kLendingPauseStep : kPauseStep);
         if (mqtt_)
             mqtt_->service(step);
         else

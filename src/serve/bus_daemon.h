@@ -9,6 +9,7 @@
 
 #include "link/monitoring.h"
 #include "serial/serial_port.h"
+#include "serve/bus_lending.h"
 #include "serve/bus_metrics.h"
 #include "serve/bus_topics.h"
 #include "serve/mqtt_publisher.h"
@@ -37,8 +38,9 @@ public:
 
     using PortOpener = std::function<serial::OpenResult()>;
 
+    // `lending`, when there is one, gets the bus between any two station polls.
     BusDaemon(BusPlan plan, PortOpener openPort, MqttPublisher* mqtt, BusMetrics* metrics,
-              std::function<bool()> stopRequested);
+              BusLending* lending, std::function<bool()> stopRequested);
 
     // Runs on the open `port` until a stop is requested, then says "offline" and closes it.
     void run(std::unique_ptr<serial::SerialPort> port);
@@ -48,7 +50,7 @@ private:
     // place when the device came back at once, or null.
     std::unique_ptr<serial::SerialPort> pollRounds(serial::SerialPort& port);
     // True when at least one station answered.
-    bool pollRound(link::Monitoring& monitoring);
+    bool pollRound(link::Link& link, link::Monitoring& monitoring);
     // After a round that nobody answered: is the device still the one we hold?
     struct PortCheck {
         bool gone = false;
@@ -58,13 +60,15 @@ private:
     // Opens the port every kReopenInterval until it opens or a stop is requested.
     std::unique_ptr<serial::SerialPort> reopen();
     void apply(StationTracker& station, const std::vector<Change>& changes);
-    // Waits `duration` while the MQTT connection runs; shorter on a stop.
-    void pause(std::chrono::milliseconds duration);
+    // Waits `duration` while the MQTT connection runs and the bus is lent on `link`; shorter
+    // on a stop.
+    void pause(std::chrono::milliseconds duration, link::Link* link);
 
     BusPlan plan_;
     PortOpener openPort_;
     MqttPublisher* mqtt_;
     BusMetrics* metrics_;
+    BusLending* lending_;
     std::function<bool()> stopRequested_;
     std::vector<StationTracker> stations_;
 };

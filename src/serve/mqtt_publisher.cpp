@@ -69,7 +69,7 @@ void MqttPublisher::publish(const std::string& topic, const std::string& payload
     if (!added && held->second == payload)
         return;
     held->second = payload;
-    if (connected_)
+    if (connected_ && !republishPending_)
         send(topic, payload);
 }
 
@@ -89,6 +89,18 @@ void MqttPublisher::service(std::chrono::milliseconds wait)
     const int result = mosquitto_loop(client_, static_cast<int>(wait.count()), 1);
     if (result != MOSQ_ERR_SUCCESS && (connected_ || connecting_))
         failed(result == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(result));
+    if (connected_ && republishPending_)
+        republish();
+}
+
+// Sent outside the connect callback: libmosquitto calls it holding its own locks, which a
+// publish from inside would take in the other order.
+void MqttPublisher::republish()
+{
+    republishPending_ = false;
+    send(statusTopic_, std::string(kOnline));
+    for (const auto& [topic, payload] : retained_)
+        send(topic, payload);
 }
 
 void MqttPublisher::tryToConnect()
@@ -126,10 +138,8 @@ void MqttPublisher::onConnect(mosquitto*, void* self, int code)
     publisher.connecting_ = false;
     publisher.outageLogged_ = false;
     publisher.backOff_ = std::chrono::seconds(1);
+    publisher.republishPending_ = true;
     logLine(Priority::Notice, "MQTT broker " + publisher.settings_.broker.text() + ": connected");
-    publisher.send(publisher.statusTopic_, std::string(kOnline));
-    for (const auto& [topic, payload] : publisher.retained_)
-        publisher.send(topic, payload);
 }
 
 void MqttPublisher::onDisconnect(mosquitto*, void* self, int code)

@@ -52,6 +52,7 @@ private:
     MqttPublisher(mosquitto* client, MqttSettings settings, std::string statusTopic);
     void tryToConnect();
     void failed(const std::string& reason);
+    void republish();
     void send(const std::string& topic, const std::string& payload, int* messageId = nullptr);
 
     static void onConnect(mosquitto* client, void* self, int code);
@@ -63,6 +64,7 @@ private:
     std::string statusTopic_;
     std::map<std::string, std::string> retained_;  // what each topic holds, for reconnects
     bool connected_ = false;
+    bool republishPending_ = false;  // connected: the whole picture is due
     bool connecting_ = false;
     bool triedBefore_ = false;
     bool outageLogged_ = false;

@@ -8,6 +8,7 @@
 #include "device/device_clock.h"
 #include "device/log_count.h"
 #include "device/log_download.h"
+#include "device/request_frames.h"
 #include "device/zero_calibration.h"
 #include "protocol_test_support.h"
 
@@ -120,6 +121,21 @@ private slots:
         }
         QCOMPARE(caseOf(logBlockRead(logDownloadPlan(40).at(0))).wire, "035000007D 255 500");
         QCOMPARE(caseOf(logBlockRead(logDownloadPlan(40).at(1))).wire, "0350FA004B 155 500");
+    }
+
+    // Another master's request frames, known from their first six bytes: "length wait".
+    void requestFrames()
+    {
+        const QList<QPair<QByteArray, QString>> frames{
+            {"010360010002", "8 500"}, {"070440080001", "8 1000"}, {"070440090001", "8 1000"},
+            {"070440070001", "8 500"}, {"010640100001", "8 500"}, {"010660020002", "12 500"},
+            {"0106800000FF", "none"},  {"011060100004", "16 500"}, {"011060100000", "none"},
+            {"010560010001", "none"},  {"01836001FFFF", "none"}};
+        for (const auto& [header, expected] : frames) {
+            const Bytes bytes = hexBytes(header);
+            const std::optional<std::size_t> length = requestFrameLength(bytes);
+            QCOMPARE(length ? QString("%1 %2").arg(*length).arg(requestReplyWaitMs(bytes)) : "none", expected);
+        }
     }
 };
 

@@ -89,6 +89,30 @@ private slots:
         heard.wait();
     }
 
+    // Another master's request passed on: the reply as it came, in two parts, ended by the
+    // line's silence; a stray byte after it is thrown away before the next request, which
+    // a silent controller leaves without any reply once its wait runs out.
+    void relay()
+    {
+        const ConsoleLine line(kPort, 9600);
+        const Bytes reply = replyWithWord(0x03, 258);
+        auto heard = std::async(std::launch::async, [&line, &reply] {
+            line.controller.receive(8, milliseconds(1000));
+            line.controller.send(Bytes(reply.begin(), reply.begin() + 4));
+            std::this_thread::sleep_for(milliseconds(1));
+            line.controller.send(Bytes(reply.begin() + 4, reply.end()));
+            std::this_thread::sleep_for(milliseconds(300));
+            line.controller.send(Bytes{0xEE});
+        });
+        link::Link link(*line.port);
+        const Bytes request = serial::frameRequest(1, device::logCountRead().request);
+        QCOMPARE(link.relay(request, 500, milliseconds(20)), reply);
+        heard.wait();
+        const auto start = std::chrono::steady_clock::now();
+        QCOMPARE(link.relay(request, 100, milliseconds(20)), Bytes{});
+        QVERIFY(std::chrono::steady_clock::now() - start >= milliseconds(100));
+    }
+
     // Through a device server that forwards each byte in a segment of its own, the reply's
     // bytes 5 ms apart: stale input is drained as ever, the reply read whole.
     void deviceServerSplittingReplies()

@@ -146,6 +146,35 @@ struct Daemon {
     QString log;
 };
 
+// A raw TCP client of the daemon's --listen port.
+struct Client {
+    explicit Client(int port) : socket(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected = ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        const timeval limit{.tv_sec = 3, .tv_usec = 0};
+        ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    }
+    ~Client() { ::close(socket); }
+    void send(const QByteArray& hex) const
+    {
+        const QByteArray bytes = QByteArray::fromHex(hex);
+        QCOMPARE(::send(socket, bytes.data(), bytes.size(), 0), bytes.size());
+    }
+    // What arrives within 3 s, as hex; "closed" when the daemon closed the connection.
+    QByteArray receive() const
+    {
+        char buffer[512];
+        const ssize_t count = ::recv(socket, buffer, sizeof buffer, 0);
+        return count == 0 ? "closed" : QByteArray(buffer, count < 0 ? 0 : count).toHex().toUpper();
+    }
+    int socket;
+    bool connected = false;
+};
+
 // GET /metrics from `port`, with curl's plain HTTP client.
 QString scrape(int port)
 {
@@ -284,6 +313,61 @@ private slots:
         QVERIFY(afterRestart.waitFor("kt5270/sim/status", "offline"));
         const QString gone = QStringLiteral(" is gone: ");
         QCOMPARE(daemon.log.count(gone), 1);
+    }
+
+    // The bus lent between polls: the tool through tcp://, raw clients first come first served,
+    // a garbled request that never reaches the controller, and the fifth client.
+    void lendsTheBus()
+    {
+        const int listenPort = freeLoopbackPort();
+        Daemon daemon(link_, {"--address", "1", "--period", "0", "--metrics",
+                              QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()), "--listen", QString::number(listenPort)});
+        QTRY_VERIFY_WITH_TIMEOUT(Client(listenPort).connected, 5000);
+
+        QProcess tool;
+        const QString port = QStringLiteral("tcp://127.0.0.1:%1").arg(listenPort);
+        tool.start(QStringLiteral(KT5270_EXECUTABLE), {"--port", port, "get", "length", "b"});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.readAllStandardOutput(), "100.00\n");
+        tool.start(QStringLiteral(KT5270_EXECUTABLE), {"--port", port, "set", "length", "a", "123.5"});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), "写入成功!\n");
+
+        Client first(listenPort), second(listenPort), third(listenPort), fourth(listenPort);
+        QVERIFY(fourth.connected);
+        QCOMPARE(Client(listenPort).receive(), "closed");  // the fifth
+        // A slow controller keeps the bus busy while both requests arrive, the second client's
+        // first.
+        const QByteArray lengthA = "0103600100028BCB", logCount = "010340100001900F";
+        simulator_.setReplyDelay(200ms);
+        simulator_.clearReceivedFrames();
+        second.send(logCount.left(6));
+        QTest::qWait(20);
+        second.send(logCount.mid(6));
+        first.send(lengthA);
+        QCOMPARE(first.receive(), "0103040000303E6FE3");
+        QVERIFY(second.receive().startsWith("010302"));
+        const auto frames = simulator_.receivedFrames();
+        const auto sent = [&frames](const QByteArray& hex) {
+            const QByteArray bytes = QByteArray::fromHex(hex);
+            return std::ranges::find(frames, kt::sim::Bytes(bytes.begin(), bytes.end())) - frames.begin();
+        };
+        QVERIFY(sent(logCount) < sent(lengthA));
+        simulator_.setReplyDelay(0ms);
+
+        // A wrong checksum, then a function this controller lacks: neither reaches the bus.
+        third.send("010360040001DBCC");
+        third.send("0105600100010000");
+        QTest::qWait(700);  // the daemon has read them: a request that follows is whole again
+        third.send(lengthA);
+        QCOMPARE(third.receive(), "0103040000303E6FE3");
+        const kt::sim::Bytes garbled{0x01, 0x03, 0x60, 0x04, 0x00, 0x01, 0xDB, 0xCC};
+        for (const auto& frame : simulator_.receivedFrames())
+            QVERIFY(frame != garbled && frame.at(1) != 0x05);
+
+        QCOMPARE(daemon.end(SIGTERM, 2s), 0);
+        for (const char* fault : {"refused client 127.0.0.1:", "its checksum fails", "no request of this controller begins so"})
+            QVERIFY2(daemon.log.contains(fault), qPrintable(daemon.log));
     }
 
     // Refused before the port is even opened: nothing reaches the controller.

@@ -1,6 +1,9 @@
 // Every button that talks to the controller, against a simulated controller: the requests it sends and
 // what the operator then sees, refusals and failed exchanges included; and refusals before sending.
+#include <QProcess>
+
 #include "console_fixture.h"
+#include "loopback_port.h"
 
 using namespace kt::ui;
 using namespace std::chrono_literals;
@@ -264,6 +267,37 @@ private slots:
         }
         QCOMPARE(console.text(MonitorButton), QStringLiteral("开始监测"));
         QCOMPARE(console.text(SearchButton), QStringLiteral("搜索地址"));
+    }
+
+    // COM1 lent by kt5270 serve --listen, which polls the controller at full pace meanwhile:
+    // reads and writes show their usual texts.
+    void throughALentBus()
+    {
+        ConsoleFixture console;
+        const QString listenPort = QString::number(freeLoopbackPort());
+        QProcess daemon;
+        daemon.start(QStringLiteral(KT5270_EXECUTABLE),
+                     {"--port", QString::fromStdString(console.simulator.devicePath()), "--address", "1-2", "serve",
+                      "--period", "0", "--metrics", QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()),
+                      "--listen", listenPort});
+        qputenv("KT5270_COM1", "tcp://127.0.0.1:" + listenPort.toUtf8());  // unset by the fixture
+        QTRY_VERIFY_WITH_TIMEOUT((console.click(PortButton), console.dialog->isPortOpen()), 5000);
+        console.prompts->messages.clear();
+        console.simulator.withDevice([](ControllerDevice& d) { d.setChannelValue(ChannelSetting::CableLength, Channel::A, 1250); });
+
+        console.click(ReadLengthAButton);
+        QCOMPARE(console.takeMessage(), QString());
+        QCOMPARE(console.text(LengthAField), QStringLiteral("12.50"));
+        const QList<QPair<int, QString>> presses{{WriteLengthAButton, "写入成功!"}, {SetClockButton, "设置时间成功!!!"},
+            {ZeroCalibrationAButton, "校准成功!"}, {ClearLogButton, "清除日志成功!!!"}};
+        console.setTexts(clockFields({"2010", "12", "31", "23", "59", "59"}));
+        for (const auto& [button, message] : presses) {
+            console.click(button);
+            QCOMPARE(console.takeMessage(), message);
+        }
+        QCOMPARE(console.simulator.withDevice([](ControllerDevice& d) { return d.clock().now().year; }), 2010);
+        daemon.terminate();
+        QVERIFY(daemon.waitForFinished(5000));
     }
 };
 
