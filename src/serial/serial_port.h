@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,6 +25,12 @@ public:
     virtual std::uint32_t queuedInputCount() = 0;
     virtual std::size_t read(std::span<std::uint8_t> buffer) = 0;
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
+
+    // The clock and the sleep that waitForBytes runs on: real time for every line. A port in
+    // memory, whose input is all there at once, may keep time of its own, so that its waits
+    // take the same polls and no real time.
+    virtual std::chrono::steady_clock::time_point clockNow();
+    virtual void sleepFor(std::chrono::milliseconds duration);
 
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;

@@ -1,19 +1,27 @@
 #include "serial/serial_port.h"
 
-#include <chrono>
 #include <thread>
 
 namespace kt::serial {
 
+std::chrono::steady_clock::time_point SerialPort::clockNow()
+{
+    return std::chrono::steady_clock::now();
+}
+
+void SerialPort::sleepFor(std::chrono::milliseconds duration)
+{
+    std::this_thread::sleep_for(duration);
+}
+
 std::uint32_t waitForBytes(SerialPort& port, std::uint16_t wanted, std::uint32_t limitMs)
 {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point entry = Clock::now();
+    const auto entry = port.clockNow();
     const auto limit = std::chrono::milliseconds(limitMs);
     for (;;) {
         const std::uint32_t queued = port.queuedInputCount();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        if (queued >= wanted || Clock::now() - entry > limit)
+        port.sleepFor(std::chrono::milliseconds(2));
+        if (queued >= wanted || port.clockNow() - entry > limit)
             return queued;
     }
 }
