@@ -33,10 +33,10 @@ trap 'exit 130' INT TERM
 # `times` runs in this shell, not in a pipeline's subshell, which would see none of them).
 time_line() {
   local step=$1 started=$2
-  times >"$steps/times"
-  local cpu
+  local record="$steps/times.$BASHPID" cpu
+  times >"$record"
   cpu=$(awk 'NR == 2 { for (i = 1; i <= 2; ++i) { split($i, t, /[ms]/); sum += t[1] * 60 + t[2] } }
-             END { printf "%.0f", sum }' "$steps/times")
+             END { printf "%.0f", sum }' "$record")
   echo "time: $step: $((SECONDS - started)) s wall, $cpu s CPU"
 }
 
