@@ -53,22 +53,23 @@ timed() {
   )
 }
 
-# The build lane: each build's output and status land in $steps, read by `built` below.
-builds=(address thread release mingw fuzz)
+# The build lane: each build's output and status land in $steps, read by `built` below. The
+# fuzz targets come last, so that nothing is built while they run.
+build() {
+  local name=$1 status=0
+  shift
+  timed "build $name" nice -n 10 "$@" >"$steps/$name.log" 2>&1 || status=$?
+  echo "$status" >"$steps/$name.status"
+}
 build_all() {
-  local configuration status
-  for configuration in "${builds[@]}"; do
-    status=0
-    timed "build $configuration" nice -n 10 "$root/scripts/build-configuration.sh" "$configuration" \
-      >"$steps/$configuration.log" 2>&1 || status=$?
-    echo "$status" >"$steps/$configuration.status"
+  local configuration
+  for configuration in address thread release mingw; do
+    build "$configuration" "$root/scripts/build-configuration.sh" "$configuration"
   done
   # Where scripts/build-windows.sh has already built Qt for Windows, the Windows console too
   # (status 3: not cached, nothing built).
-  status=0
-  timed "build windows" nice -n 10 "$root/scripts/build-windows.sh" --if-qt-cached \
-    >"$steps/windows.log" 2>&1 || status=$?
-  echo "$status" >"$steps/windows.status"
+  build windows "$root/scripts/build-windows.sh" --if-qt-cached
+  build fuzz "$root/scripts/build-configuration.sh" fuzz
 }
 # In a process group of its own, so that an early exit ends the whole lane.
 set -m
@@ -120,8 +121,6 @@ if built mingw; then
 else
   status=1
 fi
-echo "== Fuzz targets"
-if built fuzz; then timed "fuzz targets" "$root/scripts/run-fuzzers.sh" || status=1; else status=1; fi
 # Only on machines where scripts/build-windows.sh has already built Qt for Windows.
 echo "== Windows console on Wine"
 windows=0
@@ -131,6 +130,9 @@ case $windows in
   3) ;;
   *) status=1 ;;
 esac
+
+echo "== Fuzz targets"
+if built fuzz; then timed "fuzz targets" "$root/scripts/run-fuzzers.sh" || status=1; else status=1; fi
 
 wait "$builder" || true
 builder=""
