@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,6 +29,13 @@ public:
     // True on the first call after the far end closed the connection, so that the closing is
     // told once. Only a device server's connection has a far end that can close it.
     virtual bool takePeerClosing() { return false; }
+
+    // The clock and the sleep that waitForBytes runs on: real time and the platform's pause
+    // between polls (polling_pause.h) for every line. A port in memory, whose input is all
+    // there at once, may keep time of its own, so that its waits take the same polls and no
+    // real time.
+    virtual std::chrono::steady_clock::time_point clockNow();
+    virtual void sleepFor(std::chrono::milliseconds duration);
 
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
