@@ -37,9 +37,9 @@ using Prepared = std::variant<Action, UsageError>;
 struct CommandSpec {
     std::string_view name;
     std::string_view synopsis;  // after "kt5270 "; one line per form
-    std::string_view help;      // what it does, and its own options
+    std::string_view help;      // what it does; the help adds its own options
     std::string_view example;
-    std::span<const std::string_view> options = {};  // its own, beyond the shared ones
+    std::span<const OptionSpec> options = {};   // its own, beyond the shared ones
     bool takesStationList = false;              // --address may name several stations
     Prepared (*prepare)(const Invocation& invocation) = nullptr;
 };

@@ -40,7 +40,7 @@ ExitCode run(const Invocation& invocation)
     if (invocation.help)
         return printHelp(commandHelp(*command));
     for (const auto& [option, value] : invocation.options) {
-        if (std::ranges::find(command->options, option) == command->options.end())
+        if (std::ranges::find(command->options, option, &OptionSpec::name) == command->options.end())
             return usage(std::string(command->name) + " does not take " + option);
     }
     if (!command->takesStationList && invocation.stations.size() != 1)

@@ -25,7 +25,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr milliseconds kReadInterByteGap{100};
+constexpr milliseconds kReadInterByteGap{kTransferLimits.readGapMs};
 
 // The character-size, parity and stop-bit fields, and their 8N1 value.
 constexpr tcflag_t kFramingBits = CSIZE | PARENB | CSTOPB;
@@ -33,22 +33,21 @@ constexpr tcflag_t kEightNoneOne = CS8;
 
 milliseconds readTotalLimit(std::size_t count)
 {
-    return milliseconds(5 * count + 5);
+    return milliseconds(kTransferLimits.readPerByteMs * count + kTransferLimits.readBaseMs);
 }
 
 milliseconds writeTotalLimit(std::size_t count)
 {
-    return milliseconds(50 * count + 100);
+    return milliseconds(kTransferLimits.writePerByteMs * count + kTransferLimits.writeBaseMs);
 }
 
 std::optional<speed_t> termiosSpeed(int baudRate)
 {
     switch (baudRate) {
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
+#define KT_TERMIOS_SPEED(rate) \
+    case rate: return B##rate;
+        KT_LINE_SPEEDS(KT_TERMIOS_SPEED)
+#undef KT_TERMIOS_SPEED
     default: return std::nullopt;
     }
 }
@@ -208,7 +207,7 @@ OpenFailure failureFrom(int error, const std::string& device)
 OpenResult openSerialDevice(const std::string& device, int baudRate)
 {
     const std::optional<speed_t> speed = termiosSpeed(baudRate);
-    if (!isSupportedBaudRate(baudRate) || !speed)
+    if (!speed)
         return OpenFailure(OpenFailure::Kind::UnsupportedSpeed);
     if (device.empty())
         return OpenFailure(OpenFailure::Kind::NoDevice);
