@@ -10,6 +10,7 @@
 #include "cli/exit_code.h"
 #include "cli/invocation.h"
 #include "link/link.h"
+#include "link/traffic_row.h"
 
 namespace kt::cli {
 
@@ -41,6 +42,7 @@ struct CommandSpec {
     std::string_view example;
     std::span<const OptionSpec> options = {};   // its own, beyond the shared ones
     bool takesStationList = false;              // --address may name several stations
+    link::TrafficSource trafficSource = link::TrafficSource::Command;  // as --trace names it
     Prepared (*prepare)(const Invocation& invocation) = nullptr;
 };
 

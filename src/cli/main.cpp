@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "cli/port_opening.h"
 #include "cli/report.h"
 #include "cli/stop_signal.h"
+#include "cli/traffic_trace.h"
 
 namespace {
 
@@ -52,7 +54,10 @@ ExitCode run(const Invocation& invocation)
     const auto port = openNamedPort(invocation.port, invocation.baud);
     if (!port)
         return ExitCode::PortUnavailable;
-    kt::link::Link link(*port);
+    std::optional<TrafficTrace> trace;
+    if (invocation.trace)
+        trace.emplace(command->trafficSource);
+    kt::link::Link link(*port, trace ? &*trace : nullptr);
     Session session{link, invocation};
     return std::get<Action>(prepared)(session);
 }

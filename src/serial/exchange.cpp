@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "serial/crc16.h"
 
@@ -46,28 +47,75 @@ std::size_t discardQueuedInput(SerialPort& port, TrafficObserver* observer)
     return discard(port, port.queuedInputCount(), observer);
 }
 
-void sendFrame(SerialPort& port, std::span<const std::uint8_t> frame, TrafficObserver* observer)
-{
-    if (observer)
-        observer->sent(frame);
-    port.write(frame);
-}
+namespace {
 
-Reply receiveReply(SerialPort& port, std::size_t replyLength, TrafficObserver* observer)
+using Clock = std::chrono::steady_clock;
+
+// The port as the exchange sees it while a reply is due, noting when its first byte shows:
+// at the first count of queued input above zero, or failing that, at the read that finds it.
+class FirstByteWatch final : public SerialPort {
+public:
+    explicit FirstByteWatch(SerialPort& port) : port_(port) {}
+
+    std::uint32_t queuedInputCount() override
+    {
+        const std::uint32_t queued = port_.queuedInputCount();
+        if (queued > 0)
+            note();
+        return queued;
+    }
+
+    std::size_t read(std::span<std::uint8_t> buffer) override
+    {
+        if (!firstByte_)
+            queuedInputCount();
+        const std::size_t count = port_.read(buffer);
+        if (count > 0)
+            note();
+        return count;
+    }
+
+    void write(std::span<const std::uint8_t> bytes) override { port_.write(bytes); }
+
+    std::optional<Clock::time_point> firstByte() const { return firstByte_; }
+
+private:
+    void note()
+    {
+        if (!firstByte_)
+            firstByte_ = Clock::now();
+    }
+
+    SerialPort& port_;
+    std::optional<Clock::time_point> firstByte_;
+};
+
+constexpr std::size_t kFrameOverhead = 4;  // station, function, two checksum bytes
+constexpr std::size_t kExceptionReplyLength = 5;
+constexpr std::uint8_t kExceptionBit = 0x80;
+
+}  // namespace
+
+ObservedReply judgeReply(std::span<const std::uint8_t> request, std::span<const std::uint8_t> reply,
+                         std::size_t expectedLength)
 {
-    replyLength = std::min(replyLength, kReceiveBufferSize);
-    Reply reply;
-    reply.bytes.resize(replyLength);
-    reply.bytes.resize(port.read(reply.bytes));
-    if (reply.bytes.size() != replyLength)
-        reply.status = ReplyStatus::ShortReply;
-    else if (!checksumMatches(reply.bytes))
-        reply.status = ReplyStatus::BadChecksum;
+    using enum ReplyVerdict;
+    ObservedReply observed{.bytes = reply, .expectedLength = expectedLength};
+    const bool wholeFrame = reply.size() >= kFrameOverhead && checksumMatches(reply);
+    const std::uint8_t function = request.size() > 1 ? request[1] : 0;
+    if (reply.empty())
+        observed.verdict = NoReply;
+    else if (wholeFrame && !request.empty() && reply[0] != request[0])
+        observed = {reply, OtherStation, reply[0], expectedLength};
+    else if (wholeFrame && reply.size() == kExceptionReplyLength && reply[1] == (function | kExceptionBit))
+        observed = {reply, Exception, reply[2], expectedLength};
+    else if (wholeFrame && reply[1] != function)
+        observed = {reply, OtherFunction, reply[1], expectedLength};
+    else if (reply.size() < expectedLength)
+        observed.verdict = ShortReply;
     else
-        reply.status = ReplyStatus::Accepted;
-    if (observer)
-        observer->received(reply, replyLength);
-    return reply;
+        observed.verdict = wholeFrame ? Accepted : BadChecksum;
+    return observed;
 }
 
 Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
@@ -75,11 +123,31 @@ Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_
                const std::function<void()>& beforeRead)
 {
     replyLength = std::min(replyLength, kReceiveBufferSize);
-    sendFrame(port, frame, observer);
-    waitForBytes(port, static_cast<std::uint16_t>(replyLength), waitMs);
+    if (observer)
+        observer->sent(frame);
+    port.write(frame);
+    const Clock::time_point written = Clock::now();
+    FirstByteWatch watched(port);
+    waitForBytes(watched, static_cast<std::uint16_t>(replyLength), waitMs);
     if (beforeRead)
         beforeRead();
-    return receiveReply(port, replyLength, observer);
+
+    Reply reply;
+    reply.bytes.resize(replyLength);
+    reply.bytes.resize(watched.read(reply.bytes));
+    if (reply.bytes.size() != replyLength)
+        reply.status = ReplyStatus::ShortReply;
+    else if (!checksumMatches(reply.bytes))
+        reply.status = ReplyStatus::BadChecksum;
+    else
+        reply.status = ReplyStatus::Accepted;
+    if (observer) {
+        ObservedReply observed = judgeReply(frame, reply.bytes, replyLength);
+        observed.responseTime = std::chrono::duration_cast<std::chrono::milliseconds>(
+            watched.firstByte().value_or(Clock::now()) - written);
+        observer->received(observed);
+    }
+    return reply;
 }
 
 }  // namespace kt::serial
