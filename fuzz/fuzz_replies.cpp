@@ -172,10 +172,10 @@ void checkClockRead(Input& input)
 void checkStatusWordRead(Input& input)
 {
     const auto [reply, codes] = decode(input, statusWordRead());
-    expect(codes.channelB == reply[kReplyDataOffset] && codes.channelA == reply[kReplyDataOffset + 1],
+    expect(codes[Channel::B] == reply[kReplyDataOffset] && codes[Channel::A] == reply[kReplyDataOffset + 1],
            "the status word carries channel B's code first");
     for (const Channel channel : kPollOrder) {
-        const std::uint8_t code = codes.of(channel);
+        const std::uint8_t code = codes[channel];
         const std::optional<ChannelStatus> status = channelStatus(code);
         expect(status.has_value() == (code <= 2), "codes 0 to 2 and no others have a state");
         if (status) {

@@ -51,7 +51,6 @@ Action downloadAction(LogFormat format, std::string path)
 {
     return [format, path](Session& session) {
         std::vector<device::LogRow> rows;
-        session.link.drain();
         const auto failure = link::downloadLog(
             session.link, session.station(),
             {.countRead = [](std::uint16_t) {},

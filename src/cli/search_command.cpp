@@ -3,25 +3,25 @@
 #include "cli/report.h"
 #include "cli/stop_signal.h"
 #include "device/address_probe.h"
+#include "link/address_search.h"
 
 namespace kt::cli {
 namespace {
 
-// As the window's search: every address in turn, no drain, each probe's short wait; the
-// first full reply with a passing checksum names the station. Ctrl+C ends it early.
+// As the window's search; Ctrl+C ends it early.
 ExitCode search(Session& session)
 {
-    for (int address = device::kFirstProbedAddress; address <= device::kLastProbedAddress;
-         ++address) {
-        if (stopRequested())
-            return fail(ExitCode::NoAnswer, "search stopped");
-        const auto station = static_cast<std::uint8_t>(address);
-        if (session.link.run(station, device::addressProbe(), {.staleInput = link::StaleInput::Keep})) {
-            printResult(session.invocation, std::to_string(address), {{"station", station}});
-            return ExitCode::Success;
-        }
+    const link::SearchOutcome outcome =
+        link::searchAddress(session.link, [] { return !stopRequested(); });
+    switch (outcome.end) {
+    case link::SearchEnd::Found:
+        printResult(session.invocation, std::to_string(outcome.address),
+                    {{"station", outcome.address}});
+        return ExitCode::Success;
+    case link::SearchEnd::NotFound: return fail(ExitCode::NoAnswer, device::kAddressNotFoundText);
+    case link::SearchEnd::Stopped: break;
     }
-    return fail(ExitCode::NoAnswer, device::kAddressNotFoundText);
+    return fail(ExitCode::NoAnswer, "search stopped");
 }
 
 Prepared prepareSearch(const Invocation& invocation)

@@ -13,6 +13,7 @@
 #include "cli/stop_signal.h"
 #include "device/text_entry.h"
 #include "link/channel_poll.h"
+#include "link/monitoring.h"
 #include "link/failure_text.h"
 
 namespace kt::cli {
@@ -33,18 +34,6 @@ struct WatchPlan {
     std::optional<long> rounds = std::nullopt;  // none: until Ctrl+C
 };
 
-// What one poll of one station learnt.
-struct StationState {
-    std::array<std::optional<ChannelStatus>, 2> status;
-    std::array<std::optional<std::uint16_t>, 2> leakDistance;  // hundredths of a metre
-    std::optional<link::Failure> failure;
-};
-
-std::size_t slot(Channel channel)
-{
-    return channel == Channel::A ? 0 : 1;
-}
-
 // The distance as the window shows it: the single poll shows an unknown one as 655.35, the
 // monitoring as an empty field.
 std::string distanceText(const WatchPlan& plan, std::uint16_t hundredths)
@@ -56,7 +45,7 @@ std::string distanceText(const WatchPlan& plan, std::uint16_t hundredths)
 // "3 正常 - 泄露 12.34": station, then each channel's state and leak distance, "-" for none;
 // "3 读数据错误" for a station that did not answer properly.
 void printStation(const Invocation& invocation, const WatchPlan& plan, std::uint8_t station,
-                  const StationState& state)
+                  const link::StationReading& state)
 {
     Json json{{"station", station}, {"time", localTimeStamp()}};
     std::string text = std::to_string(station);
@@ -69,8 +58,8 @@ void printStation(const Invocation& invocation, const WatchPlan& plan, std::uint
     }
     Json channels;
     for (const Channel channel : device::kChannels) {
-        const auto status = state.status[slot(channel)];
-        const auto hundredths = state.leakDistance[slot(channel)];
+        const auto status = state.status[channel];
+        const auto hundredths = state.leakDistance[channel];
         const std::string distance = hundredths ? distanceText(plan, *hundredths) : std::string();
         const std::string_view statusText = status ? device::channelStatusText(*status) : "-";
         text += " " + std::string(statusText) + " " + (distance.empty() ? "-" : distance);
@@ -87,49 +76,37 @@ struct Tally {
     long unanswered = 0;
 };
 
-// One round over the list.
-void pollRound(Session& session, const WatchPlan& plan, const link::PollSteps& steps, Tally& tally)
+// One round over the list, each station polled by `poll`.
+template <typename Poll>
+void pollRound(Session& session, const WatchPlan& plan, Poll&& poll, Tally& tally)
 {
     for (const std::uint8_t station : session.invocation.stations) {
         if (stopRequested())
             break;
-        // The single poll starts, as every button does, with a drain.
-        if (!plan.watch)
-            session.link.drain();
-        StationState state;
-        state.failure = link::pollChannels(
-            session.link, station, steps,
-            {.statusRead = [&](Channel channel, ChannelStatus status) { state.status[slot(channel)] = status; },
-             .distanceRead = [&](Channel channel, std::uint16_t hundredths) {
-                 state.leakDistance[slot(channel)] = hundredths;
-             }});
-        ++(state.failure ? tally.unanswered : tally.answered);
-        printStation(session.invocation, plan, station, state);
+        const link::StationReading reading = poll(station);
+        ++(reading.failure ? tally.unanswered : tally.answered);
+        printStation(session.invocation, plan, station, reading);
     }
 }
 
-// Once: exit 1 when a station did not answer. Watching: rounds until --count or Ctrl+C, each
-// station polled as the window's monitoring polls (stale input discarded, its shorter wait,
-// every distance tried), the period between rounds; the unanswered polls are counted at the
-// end, and the run exits 0.
+// Once: each station polled as a button polls it; exit 1 when a station did not answer.
+// Watching: rounds until --count or Ctrl+C, each station polled as the window's monitoring
+// polls, the period between rounds; the unanswered polls are counted at the end, and the run
+// exits 0.
 ExitCode runStatus(Session& session, const WatchPlan& plan)
 {
     Tally tally;
     if (!plan.watch) {
-        pollRound(session, plan, {}, tally);
+        pollRound(session, plan, [&](std::uint8_t station) { return link::pollChannels(session.link, station); }, tally);
         return tally.unanswered == 0 ? ExitCode::Success : ExitCode::NoAnswer;
     }
 
-    const link::PollSteps steps{.staleInput = link::StaleInput::Discard,
-                                .replyWaitMs = device::kMonitoringReplyWaitMs,
-                                .beforeStatusRead = nullptr,
-                                .stopAtFailedDistance = false};
-    session.link.drain();
+    link::Monitoring monitoring(session.link);
     long rounds = 0;
     while (!stopRequested() && (!plan.rounds || rounds < *plan.rounds)) {
         if (rounds > 0 && !pauseUnlessStopped(std::chrono::milliseconds(plan.periodMs)))
             break;
-        pollRound(session, plan, steps, tally);
+        pollRound(session, plan, [&](std::uint8_t station) { return monitoring.poll(station); }, tally);
         ++rounds;
     }
     std::fprintf(stderr, "%ld rounds: %ld answered, %ld did not answer\n", rounds, tally.answered,

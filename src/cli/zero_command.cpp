@@ -21,8 +21,7 @@ Prepared prepareZero(const Invocation& invocation)
         return UsageError{"zero takes a|b"};
     return [channel = *channel](Session& session) {
         const std::uint8_t station = session.station();
-        const auto outcome = session.link.run(station, device::zeroCalibration(channel, station),
-                                              {.staleInput = link::StaleInput::Keep});
+        const auto outcome = session.link.run(station, device::zeroCalibration(channel, station));
         if (!outcome)
             return fail(ExitCode::NoAnswer, link::zeroCalibrationFailureText(outcome.failure()));
         switch (*outcome) {

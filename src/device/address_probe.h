@@ -24,6 +24,9 @@ inline Command<std::uint16_t> addressProbe()
 {
     Command<std::uint16_t> probe = logCountRead();
     probe.replyWaitMs = kAddressProbeReplyWaitMs;
+    // A drain before each of 256 probes would make the scan last minutes; each probe's own
+    // short wait is enough.
+    probe.staleInput = StaleInput::Keep;
     return probe;
 }
 

@@ -17,8 +17,10 @@ Command<ChannelCodes> statusWordRead()
     return {.request = readRequest(Function::ReadInputRegisters, kStatusWordRegister, 1),
             .replyLength = readReplyLength(1),
             .decode = [](std::span<const std::uint8_t> reply) {
-                return ChannelCodes{.channelA = reply[kReplyDataOffset + 1],
-                                    .channelB = reply[kReplyDataOffset]};
+                ChannelCodes codes;
+                codes[Channel::B] = reply[kReplyDataOffset];
+                codes[Channel::A] = reply[kReplyDataOffset + 1];
+                return codes;
             }};
 }
 

@@ -27,12 +27,8 @@ inline constexpr std::uint16_t kUnknownLeakDistance = 0xFFFF;
 // How long the monitoring waits for each of its replies.
 inline constexpr std::uint32_t kMonitoringReplyWaitMs = 300;
 
-struct ChannelCodes {
-    std::uint8_t channelA;
-    std::uint8_t channelB;
-
-    std::uint8_t of(Channel channel) const { return channel == Channel::A ? channelA : channelB; }
-};
+// Each channel's state code, as the status word carries them.
+using ChannelCodes = PerChannel<std::uint8_t>;
 
 // The status word carries channel B's code first, then channel A's; polls take the
 // channels in that order.

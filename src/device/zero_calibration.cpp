@@ -17,6 +17,8 @@ Command<ZeroCalibrationOutcome> zeroCalibration(Channel channel, std::uint8_t st
     return {.request = readRequest(Function::ReadInputRegisters, reg, 1),
             .replyLength = readReplyLength(1),
             .replyWaitMs = kZeroCalibrationReplyWaitMs,
+            // Started at once: the calibration is the one command that drains nothing.
+            .staleInput = StaleInput::Keep,
             .decode = [stationAddress](std::span<const std::uint8_t> reply) {
                 if (reply[0] != stationAddress)
                     return ZeroCalibrationOutcome::OtherStation;

@@ -5,39 +5,64 @@ namespace kt::link {
 using device::Channel;
 using device::ChannelStatus;
 
-std::optional<Failure> pollChannels(Link& link, std::uint8_t station, const PollSteps& steps,
-                                    const PollReport& report)
+namespace detail {
+
+StationReading poll(Link& link, std::uint8_t station, const PollSteps& steps,
+                    const PollReport& report)
 {
+    StationReading reading;
     device::Command<device::ChannelCodes> statusWord = device::statusWordRead();
     statusWord.replyWaitMs = steps.replyWaitMs;
     const Result<device::ChannelCodes> codes =
-        link.run(station, statusWord, {steps.staleInput, steps.beforeStatusRead});
-    if (!codes)
-        return codes.failure();
+        link.run(station, statusWord, {steps.firstStaleInput, steps.beforeStatusRead});
+    if (!codes) {
+        reading.failure = codes.failure();
+        return reading;
+    }
+    const auto learnt = [&](Channel channel, ChannelStatus status) {
+        reading.status[channel] = status;
+        if (report.statusRead)
+            report.statusRead(channel, status);
+    };
 
     for (const Channel channel : device::kPollOrder) {
-        const auto status = device::channelStatus(codes->of(channel));
+        const auto status = device::channelStatus((*codes)[channel]);
         if (status && *status != ChannelStatus::Leak)
-            report.statusRead(channel, *status);
+            learnt(channel, *status);
     }
-    std::optional<Failure> firstFailure;
     for (const Channel channel : device::kPollOrder) {
-        if (device::channelStatus(codes->of(channel)) != ChannelStatus::Leak)
+        if (device::channelStatus((*codes)[channel]) != ChannelStatus::Leak)
             continue;
-        report.statusRead(channel, ChannelStatus::Leak);
+        learnt(channel, ChannelStatus::Leak);
         device::Command<std::uint16_t> distance = device::leakDistanceRead(channel);
         distance.replyWaitMs = steps.replyWaitMs;
-        const Result<std::uint16_t> hundredths = link.run(station, distance, {steps.staleInput});
+        const Result<std::uint16_t> hundredths =
+            link.run(station, distance, {.staleInput = steps.laterStaleInput});
         if (hundredths) {
-            report.distanceRead(channel, *hundredths);
+            reading.leakDistance[channel] = *hundredths;
+            if (report.distanceRead)
+                report.distanceRead(channel, *hundredths);
             continue;
         }
-        if (!firstFailure)
-            firstFailure = hundredths.failure();
+        if (!reading.failure)
+            reading.failure = hundredths.failure();
         if (steps.stopAtFailedDistance)
             break;
     }
-    return firstFailure;
+    return reading;
+}
+
+}  // namespace detail
+
+StationReading pollChannels(Link& link, std::uint8_t station, const PollReport& report)
+{
+    return detail::poll(link, station,
+                        {.firstStaleInput = StaleInput::Drain,
+                         .laterStaleInput = StaleInput::Keep,
+                         .replyWaitMs = device::kStandardReplyWaitMs,
+                         .beforeStatusRead = nullptr,
+                         .stopAtFailedDistance = true},
+                        report);
 }
 
 }  // namespace kt::link

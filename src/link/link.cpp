@@ -9,15 +9,16 @@ void Link::drain()
 
 std::optional<Failure> Link::exchange(std::uint8_t station, const device::Bytes& request,
                                       std::size_t replyLength, std::uint32_t waitMs,
-                                      const Steps& steps)
+                                      StaleInput staleInput,
+                                      const std::function<void()>& beforeRead)
 {
-    switch (steps.staleInput) {
+    switch (staleInput) {
     case StaleInput::Drain: drain(); break;
     case StaleInput::Discard: serial::discardQueuedInput(port_, observer_); break;
     case StaleInput::Keep: break;
     }
     serial::Reply reply = serial::transact(port_, serial::frameRequest(station, request),
-                                           replyLength, waitMs, observer_, steps.beforeRead);
+                                           replyLength, waitMs, observer_, beforeRead);
     switch (reply.status) {
     case serial::ReplyStatus::ShortReply: return Failure::ShortReply;
     case serial::ReplyStatus::BadChecksum: return Failure::BadChecksum;

@@ -37,15 +37,12 @@ private:
     std::variant<Value, Failure> outcome_;
 };
 
-// What happens to input that is already waiting when a command starts.
-enum class StaleInput {
-    Drain,    // wait the drain time for it, and throw it away
-    Discard,  // throw away what is queued, without waiting
-    Keep,     // leave it: the caller has dealt with it
-};
+using device::StaleInput;
 
+// How a routine runs a command where it differs from the command's own description.
 struct Steps {
-    StaleInput staleInput = StaleInput::Drain;
+    // None: as the command describes.
+    std::optional<StaleInput> staleInput = std::nullopt;
     // Runs between the reply wait and the read of the reply (the monitoring's period).
     std::function<void()> beforeRead = nullptr;
 };
@@ -67,7 +64,8 @@ public:
                       const Steps& steps = {})
     {
         const std::optional<Failure> failure =
-            exchange(station, command.request, command.replyLength, command.replyWaitMs, steps);
+            exchange(station, command.request, command.replyLength, command.replyWaitMs,
+                     steps.staleInput.value_or(command.staleInput), steps.beforeRead);
         if (failure)
             return *failure;
         return command.decode(reply_);
@@ -77,7 +75,7 @@ private:
     // Leaves an accepted reply in reply_.
     std::optional<Failure> exchange(std::uint8_t station, const device::Bytes& request,
                                     std::size_t replyLength, std::uint32_t waitMs,
-                                    const Steps& steps);
+                                    StaleInput staleInput, const std::function<void()>& beforeRead);
 
     serial::SerialPort& port_;
     serial::TrafficObserver* observer_;

@@ -17,8 +17,8 @@ struct DownloadReport {
     std::function<void(int firstRow, std::span<const device::LogRecord> records)> recordsRead;
 };
 
-// Reads the log count and then the records block by block, with the pause the plan puts
-// before a block; stale input is the caller's to drain first. A log of more records than the
+// Reads the log count, after the usual drain, and then the records block by block, with the
+// pause the plan puts before a block. A log of more records than the
 // console shows reads only the count. Returns the first failure, which ends the download.
 std::optional<Failure> downloadLog(Link& link, std::uint8_t station, const DownloadReport& report);
 

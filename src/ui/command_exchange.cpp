@@ -24,7 +24,6 @@ std::optional<std::uint8_t> MainDialog::beginStandardCommand()
         showMessage(*reason);
         return std::nullopt;
     }
-    commandLink().drain();
     return accepted(stationAddressEntry(*this));
 }
 

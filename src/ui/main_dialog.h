@@ -122,8 +122,8 @@ private:
 
     // Why a command may not use the port now (another user has it), or none.
     std::optional<QStringView> portBusyReason() const;
-    // The opening every standard command shares: a port is open and free, stale input is
-    // drained, and field 1002 holds a station address. Otherwise shows why and returns none.
+    // The opening every standard command shares: a port is open and free, and field 1002
+    // holds a station address. Otherwise shows why and returns none.
     std::optional<std::uint8_t> beginStandardCommand();
     // The station address, for a command that needs no drain: none after showing why the port
     // is busy or the address is refused.
@@ -139,13 +139,12 @@ private:
 
     // The link the window's own commands talk through.
     link::Link commandLink() { return link::Link(*port_, &commandTraffic_); }
-    // Runs `command` after the command's own drain. A failed reply shows the shared message
-    // and gives none.
+    // Runs `command` as it is described, its drain included. A failed reply shows the shared
+    // message and gives none.
     template <typename Value>
     std::optional<Value> exchange(std::uint8_t stationAddress, const device::Command<Value>& command)
     {
-        link::Result<Value> result =
-            commandLink().run(stationAddress, command, {.staleInput = link::StaleInput::Keep});
+        link::Result<Value> result = commandLink().run(stationAddress, command);
         if (!result) {
             showFailure(result.failure());
             return std::nullopt;

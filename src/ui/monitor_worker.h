@@ -16,13 +16,7 @@ namespace kt::ui {
 struct MonitorShared {
     std::uint8_t address = 0;
     int periodMs = 0;
-    device::ChannelState channelA;
-    device::ChannelState channelB;
-
-    device::ChannelState& stateOf(device::Channel channel)
-    {
-        return channel == device::Channel::A ? channelA : channelB;
-    }
+    device::PerChannel<device::ChannelState> channels;
     std::int32_t successCount = 0;
     std::int32_t failureCount = 0;
 };

@@ -53,7 +53,7 @@ void MainDialog::startStopMonitoring()
     monitorButton->setText(text::kStopMonitoring.toString());
 }
 
-// The status word and then the distance of each channel in leak, after the command's one
+// The status word and then the distance of each channel in leak, after the poll's one
 // drain; a failure ends the poll with what it has shown so far.
 void MainDialog::pollChannelsOnce()
 {
@@ -61,8 +61,8 @@ void MainDialog::pollChannelsOnce()
     if (!address)
         return;
     link::Link link = commandLink();
-    const auto failure = link::pollChannels(
-        link, *address, {},
+    const link::StationReading reading = link::pollChannels(
+        link, *address,
         {.statusRead = [this](Channel channel, ChannelStatus status) {
              showChannelStatus(channel, status);
          },
@@ -70,8 +70,8 @@ void MainDialog::pollChannelsOnce()
              edit(channelControls(channel).leakField)
                  ->setText(fromDeviceText(device::polledLeakDistanceText(hundredths)));
          }});
-    if (failure)
-        showFailure(*failure);
+    if (reading.failure)
+        showFailure(*reading.failure);
 }
 
 void MainDialog::showCounters()
@@ -83,7 +83,7 @@ void MainDialog::showCounters()
 void MainDialog::showChannelStates()
 {
     for (const Channel channel : device::kChannels) {
-        if (const auto status = device::channelStatus(monitorShared_.stateOf(channel).status))
+        if (const auto status = device::channelStatus(monitorShared_.channels[channel].status))
             showChannelStatus(channel, *status);
     }
 }
@@ -91,7 +91,7 @@ void MainDialog::showChannelStates()
 void MainDialog::showLeakDistances()
 {
     for (const Channel channel : device::kChannels) {
-        const device::ChannelState& state = monitorShared_.stateOf(channel);
+        const device::ChannelState& state = monitorShared_.channels[channel];
         if (device::channelStatus(state.status) == ChannelStatus::Leak)
             edit(channelControls(channel).leakField)
                 ->setText(fromDeviceText(device::monitoredLeakDistanceText(state.leakDistance)));

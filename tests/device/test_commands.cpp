@@ -20,7 +20,7 @@ using kt::device::test::shown;  // the time, shown as the entries test reads it 
 QString shown(std::uint16_t value) { return QString::number(value); }
 QString shown(bool accepted) { return accepted ? "accepted" : "refused"; }
 QString shown(const std::optional<std::int32_t>& value) { return value ? QString::number(*value) : "none"; }
-QString shown(const ChannelCodes& codes) { return QString("A%1 B%2").arg(codes.channelA).arg(codes.channelB); }
+QString shown(const ChannelCodes& codes) { return QString("A%1 B%2").arg(codes[Channel::A]).arg(codes[Channel::B]); }
 QString shown(ZeroCalibrationOutcome o) { return o == ZeroCalibrationOutcome::Success ? "success" : o == ZeroCalibrationOutcome::Failure ? "failure" : "other station"; }
 QString shown(const std::vector<LogRecord>& records)
 {

@@ -9,6 +9,7 @@
 #include "device/log_count.h"
 #include "link/channel_poll.h"
 #include "link/link.h"
+#include "link/monitoring.h"
 #include "link/traffic_text.h"
 
 using namespace kt;
@@ -45,9 +46,9 @@ struct TrafficNotes final : serial::TrafficObserver {
     QStringList notes;
 };
 
-// A channel poll: the status word (channel B's code, then A's), the distance replies in order
-// (-1: silence), and the report of what it read.
-struct Poll { std::uint16_t statusWord; QList<int> distances; bool stopAtFailedDistance; QString report; };
+// A channel poll, single or monitoring: the status word (channel B's code, then A's), the
+// distance replies in order (-1: silence), and the report of what it read.
+struct Poll { std::uint16_t statusWord; QList<int> distances; bool monitoring; QString report; };
 
 }  // namespace
 
@@ -124,11 +125,11 @@ private slots:
     void channelPoll_data()
     {
         QTest::addColumn<Poll>("poll");
-        QTest::newRow("normal and break, B first") << Poll{0x0200, {}, true, "B2 A0 ok"};
-        QTest::newRow("unknown codes are not reported") << Poll{0x0301, {300}, true, "A1 A=300 ok"};
+        QTest::newRow("normal and break, B first") << Poll{0x0200, {}, false, "B2 A0 ok"};
+        QTest::newRow("unknown codes are not reported") << Poll{0x0301, {300}, false, "A1 A=300 ok"};
         QTest::newRow("both in leak, B first") << Poll{0x0101, {500, 300}, true, "B1 B=500 A1 A=300 ok"};
-        QTest::newRow("a failed distance ends the single poll") << Poll{0x0101, {-1, 300}, true, "B1 short"};
-        QTest::newRow("the monitoring reads every distance") << Poll{0x0101, {-1, 300}, false, "B1 A1 A=300 short"};
+        QTest::newRow("a failed distance ends the single poll") << Poll{0x0101, {-1, 300}, false, "B1 short"};
+        QTest::newRow("the monitoring reads every distance") << Poll{0x0101, {-1, 300}, true, "B1 A1 A=300 short"};
     }
     void channelPoll()
     {
@@ -142,15 +143,16 @@ private slots:
         link::Link link(*line.port);
 
         QStringList notes;
-        const auto failure = link::pollChannels(
-            link, 1, {.replyWaitMs = 50, .beforeStatusRead = nullptr, .stopAtFailedDistance = poll.stopAtFailedDistance},
-            {.statusRead = [&](device::Channel c, device::ChannelStatus s) {
-                 notes << QString("%1%2").arg(device::channelName(c).data()).arg(int(s));
-             },
-             .distanceRead = [&](device::Channel c, std::uint16_t d) {
-                 notes << QString("%1=%2").arg(device::channelName(c).data()).arg(d);
-             }});
-        notes << (failure ? "short" : "ok");
+        const link::PollReport report{
+            .statusRead = [&](device::Channel c, device::ChannelStatus s) {
+                notes << QString("%1%2").arg(device::channelName(c).data()).arg(int(s));
+            },
+            .distanceRead = [&](device::Channel c, std::uint16_t d) {
+                notes << QString("%1=%2").arg(device::channelName(c).data()).arg(d);
+            }};
+        const link::StationReading reading = poll.monitoring ? link::Monitoring(link).poll(1, report)
+                                                             : link::pollChannels(link, 1, report);
+        notes << (reading.failure ? "short" : "ok");
         QCOMPARE(notes.join(' '), poll.report);
         heard.wait();
     }
