@@ -23,6 +23,8 @@ std::vector<std::uint8_t> frameRequest(std::uint8_t stationAddress,
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 std::size_t discard(SerialPort& port, std::uint32_t queued, TrafficObserver* observer)
 {
     if (queued == 0)
@@ -34,22 +36,6 @@ std::size_t discard(SerialPort& port, std::uint32_t queued, TrafficObserver* obs
         observer->discarded(std::span(scratch.data(), read));
     return read;
 }
-
-}  // namespace
-
-std::size_t drainInput(SerialPort& port, TrafficObserver* observer)
-{
-    return discard(port, waitForBytes(port, kReceiveBufferSize, kDrainWaitMs), observer);
-}
-
-std::size_t discardQueuedInput(SerialPort& port, TrafficObserver* observer)
-{
-    return discard(port, port.queuedInputCount(), observer);
-}
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The port as the exchange sees it while a reply is due, noting when its first byte shows:
 // at the first count of queued input above zero, or failing that, at the read that finds it.
@@ -95,6 +81,16 @@ constexpr std::size_t kExceptionReplyLength = 5;
 constexpr std::uint8_t kExceptionBit = 0x80;
 
 }  // namespace
+
+std::size_t drainInput(SerialPort& port, TrafficObserver* observer)
+{
+    return discard(port, waitForBytes(port, kReceiveBufferSize, kDrainWaitMs), observer);
+}
+
+std::size_t discardQueuedInput(SerialPort& port, TrafficObserver* observer)
+{
+    return discard(port, port.queuedInputCount(), observer);
+}
 
 ObservedReply judgeReply(std::span<const std::uint8_t> request, std::span<const std::uint8_t> reply,
                          std::size_t expectedLength)
