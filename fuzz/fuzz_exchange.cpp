@@ -30,10 +30,10 @@ struct Traffic final : TrafficObserver {
     {
         sentFrames.emplace_back(frame.begin(), frame.end());
     }
-    void received(const Reply& reply, std::size_t length) override
+    void received(const ObservedReply& reply) override
     {
-        replies.push_back(reply.bytes);
-        expectedLength = length;
+        replies.emplace_back(reply.bytes.begin(), reply.bytes.end());
+        expectedLength = reply.expectedLength;
     }
     void discarded(std::span<const std::uint8_t> staleBytes) override
     {

@@ -11,12 +11,24 @@
 
 namespace kt::serial {
 
+// The time limits of every port's transfers, whatever the platform.
+struct TransferLimits {
+    // read(n) ends when this much silence follows a byte, once the first has come...
+    std::uint32_t readGapMs = 100;
+    // ...or after readPerByteMs * n + readBaseMs in all.
+    std::uint32_t readPerByteMs = 5;
+    std::uint32_t readBaseMs = 5;
+    // write(n) is abandoned after writePerByteMs * n + writeBaseMs.
+    std::uint32_t writePerByteMs = 50;
+    std::uint32_t writeBaseMs = 100;
+};
+inline constexpr TransferLimits kTransferLimits{};
+
 // One open serial line, 8N1 with DTR held off. Each platform provides its own subclass
 // behind openSerialPort(); everything above this interface is platform-free.
 //
-// Time-outs: read(n) returns once n bytes have arrived, or when more than 100 ms pass
-// between two bytes after the first, or after 5*n + 5 ms in all, with what has arrived.
-// write(n) is abandoned after 50*n + 100 ms. Destroying the port closes it.
+// read(n) returns once n bytes have arrived, or earlier with what has arrived when a limit of
+// kTransferLimits passes; write(n) likewise gives up. Destroying the port closes it.
 class SerialPort {
 public:
     virtual ~SerialPort() = default;

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "serial/line_speeds.h"
 #include "ui/about_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/messages.h"
@@ -48,12 +49,12 @@ void MainDialog::initialiseContents()
                .second = now.time().second()});
 
     constexpr int kComOneIndex = 0;
-    constexpr int k9600Index = 2;
+    constexpr int kDefaultSpeedIndex = static_cast<int>(serial::kDefaultLineSpeedIndex);
     dropDown(PortNumberList)->setCurrentIndex(kComOneIndex);
-    dropDown(PortBaudRateList)->setCurrentIndex(k9600Index);
+    dropDown(PortBaudRateList)->setCurrentIndex(kDefaultSpeedIndex);
     edit(StationAddressField)->setText(QStringLiteral("1"));
     edit(NewAddressField)->setText(QStringLiteral("1"));
-    dropDown(DeviceBaudRateList)->setCurrentIndex(k9600Index);
+    dropDown(DeviceBaudRateList)->setCurrentIndex(kDefaultSpeedIndex);
     edit(PeriodField)->setText(QStringLiteral("500"));
 
     control(PortNumberList)->setFocus();
