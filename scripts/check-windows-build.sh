@@ -24,10 +24,10 @@ int main()
         return static_cast<int>(failure.detail.size());
     kt::link::Link link(*port);
     link.drain();
-    const auto failed = kt::link::pollChannels(
-        link, 1, {}, {.statusRead = [](kt::device::Channel, kt::device::ChannelStatus) {},
-                      .distanceRead = [](kt::device::Channel, std::uint16_t) {}});
-    return failed ? 1 : 0;
+    const auto reading = kt::link::pollChannels(
+        link, 1, {.statusRead = [](kt::device::Channel, kt::device::ChannelStatus) {},
+                  .distanceRead = [](kt::device::Channel, std::uint16_t) {}});
+    return reading.failure ? 1 : 0;
 }
 PROGRAM
 echo "== the Qt-free core builds for Windows: $build/link-check.exe"
