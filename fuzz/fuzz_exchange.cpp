@@ -1,8 +1,8 @@
 // The link running a real command (a log block read of 0 to 25 records, replies of 5 to 255
 // bytes) over a port that delivers arbitrary bytes: the stale input's handling, the request on
 // the wire, the judging of whatever comes back, the decoder handed exactly the reply, and a
-// traffic observer told of every byte. Every byte the line has delivered is served at once and
-// the command waits 0 ms, so each wait ends in its first 2 ms pass.
+// traffic observer told of every byte. Every byte the line has delivered is served at once, and
+// the port's own clock lets the waits run their course without real sleeps.
 #include <algorithm>
 #include <limits>
 
@@ -30,10 +30,10 @@ struct Traffic final : TrafficObserver {
     {
         sentFrames.emplace_back(frame.begin(), frame.end());
     }
-    void received(const Reply& reply, std::size_t length) override
+    void received(const ObservedReply& reply) override
     {
-        replies.push_back(reply.bytes);
-        expectedLength = length;
+        replies.emplace_back(reply.bytes.begin(), reply.bytes.end());
+        expectedLength = reply.expectedLength;
     }
     void discarded(std::span<const std::uint8_t> staleBytes) override
     {
@@ -72,7 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto station = input.ConsumeIntegral<std::uint8_t>();
     const auto recordCount = input.ConsumeIntegralInRange<std::uint16_t>(0, 25);
     auto command = kt::device::logBlockRead(kt::device::logDownloadPlan(recordCount).front());
-    command.replyWaitMs = 0;
     std::optional<Bytes> decoded;
     command.decode = [&decoded, decode = command.decode](std::span<const std::uint8_t> reply) {
         decoded.emplace(reply.begin(), reply.end());

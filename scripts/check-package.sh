@@ -17,11 +17,7 @@ if dpkg-query -W -f='${Status}' "$package_name" 2>/dev/null | grep -q "install o
 fi
 
 build="$root/build-release"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$root" -B "$build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DKT_BUILD_TESTS=OFF \
-  "${launcher[@]}" >/dev/null
-cmake --build "$build"
+"$root/scripts/build-configuration.sh" release
 rm -rf "$build/packages"
 (cd "$build" && cpack -G DEB -B "$build/packages" >/dev/null)
 deb=$(ls "$build"/packages/${package_name}_*.deb)

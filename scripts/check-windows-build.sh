@@ -8,14 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 
 build="$root/build-mingw"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-# -O2: GCC 12's -O3 reports a false -Wrestrict inside std::string assignments.
-cmake -S "$root" -B "$build" -G Ninja -Wno-dev \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
-  "${launcher[@]}" >/dev/null
-cmake --build "$build" --target kt_serial kt_device kt_link
+"$root/scripts/build-configuration.sh" mingw
 
 x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -Wpedantic -Werror -static \
   -I"$root/src" -x c++ - -x none "$build/src/link/libkt_link.a" "$build/src/serial/libkt_serial.a" \
@@ -31,10 +24,10 @@ int main()
         return static_cast<int>(failure.detail.size());
     kt::link::Link link(*port);
     link.drain();
-    const auto failed = kt::link::pollChannels(
-        link, 1, {}, {.statusRead = [](kt::device::Channel, kt::device::ChannelStatus) {},
-                      .distanceRead = [](kt::device::Channel, std::uint16_t) {}});
-    return failed ? 1 : 0;
+    const auto reading = kt::link::pollChannels(
+        link, 1, {.statusRead = [](kt::device::Channel, kt::device::ChannelStatus) {},
+                  .distanceRead = [](kt::device::Channel, std::uint16_t) {}});
+    return reading.failure ? 1 : 0;
 }
 PROGRAM
 echo "== the Qt-free core builds for Windows: $build/link-check.exe"

@@ -17,12 +17,7 @@ fi
 "$root/scripts/install-deps.sh"
 
 build="$root/build-fuzz"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -Wno-dev \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKT_BUILD_FUZZERS=ON -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=OFF \
-  "${launcher[@]}" >/dev/null
-cmake --build "$build" --target fuzzers
+"$root/scripts/build-configuration.sh" fuzz
 
 export ASAN_OPTIONS="detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

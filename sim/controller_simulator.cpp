@@ -51,13 +51,10 @@ Outcome ControllerSimulator::start(const std::string& linkPath)
         std::lock_guard lock(mutex_);
         if (Outcome opened = terminal_.open(linkPath); !opened)
             return opened;
-        if (pipe(wakePipe.data()) != 0) {
+        if (pipe2(wakePipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
             terminal_.close();
-            return Outcome::fromErrno("pipe");
+            return Outcome::fromErrno("pipe2");
         }
-        for (int fd : wakePipe)
-            fcntl(fd, F_SETFD, FD_CLOEXEC);
-        fcntl(wakePipe[1], F_SETFL, O_NONBLOCK);
         wakeReadFd_ = wakePipe[0];
         wakeWriteFd_ = wakePipe[1];
         assembler_.discardPending();
@@ -174,7 +171,7 @@ void ControllerSimulator::serve(int masterFd, int wakeFd)
         if (poll(watched.data(), watched.size(), timeoutMs) < 0 && errno != EINTR)
             return;
         if (watched[1].revents & POLLIN)
-            while (::read(wakeFd, buffer.data(), buffer.size()) == static_cast<ssize_t>(buffer.size())) {}
+            while (::read(wakeFd, buffer.data(), buffer.size()) > 0) {}
         const auto now = SteadyClock::now();
         if (watched[0].revents & POLLIN) {
             const ssize_t count = ::read(masterFd, buffer.data(), buffer.size());

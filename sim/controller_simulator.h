@@ -94,7 +94,9 @@ private:
     std::thread server_;
     std::atomic<bool> running_{false};
     std::atomic<bool> stopping_{false};
-    // A pipe that interrupts the server's wait: for a stop, or bytes to send at once.
+    // A pipe that interrupts the server's wait: for a stop, or bytes to send at once. Both
+    // ends are non-blocking: a wake-up never waits for the server, and the server empties the
+    // pipe without waiting for more.
     int wakeWriteFd_ = -1;  // guarded by mutex_
     int wakeReadFd_ = -1;
 };

@@ -1,6 +1,6 @@
 #include "sim/frame_assembler.h"
 
-#include "serial/crc16.h"
+#include "sim/checksum.h"
 #include "sim/wire_format.h"
 
 namespace kt::sim {
@@ -50,7 +50,7 @@ std::optional<std::size_t> FrameAssembler::wellFormedLengthAt(std::size_t offset
     if (rest.size() < kRequestHeaderBytes)
         return std::nullopt;
     const auto length = requestLength(rest.first<kRequestHeaderBytes>());
-    if (!length || rest.size() < *length || !serial::checksumMatches(rest.first(*length)))
+    if (!length || rest.size() < *length || !endsWithChecksum(rest.first(*length)))
         return std::nullopt;
     return length;
 }

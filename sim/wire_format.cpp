@@ -1,6 +1,6 @@
 #include "sim/wire_format.h"
 
-#include "serial/crc16.h"
+#include "sim/checksum.h"
 
 namespace kt::sim {
 
@@ -40,9 +40,9 @@ bool isWrite(Function function)
 
 Bytes withChecksum(Bytes bytes)
 {
-    const std::uint16_t checksum = serial::crc16Modbus(bytes);
-    bytes.push_back(static_cast<std::uint8_t>(checksum >> 8));
+    const std::uint16_t checksum = crc16Modbus(bytes);
     bytes.push_back(static_cast<std::uint8_t>(checksum & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(checksum >> 8));
     return bytes;
 }
 

@@ -8,6 +8,7 @@
 #include "cli/write_action.h"
 #include "device/bus_settings.h"
 #include "device/text_entry.h"
+#include "serial/line_speeds.h"
 
 namespace kt::cli {
 namespace {
@@ -28,9 +29,18 @@ Prepared prepareBusWrite(const Invocation& invocation,
     return writeAction(command(*value), writtenText, refusedText);
 }
 
+// Only a speed the console can open its port at: a controller set to any other is lost to it.
+std::optional<std::uint16_t> parseLineSpeed(std::string_view text)
+{
+    const std::optional<std::uint16_t> rate = device::parseWordEntry(text);
+    return rate && serial::isSupportedBaudRate(*rate) ? rate : std::nullopt;
+}
+
+const std::string kLineSpeedRangeText = "set-baud takes " + serial::lineSpeedList(", ", " or ");
+
 Prepared prepareSetBaud(const Invocation& invocation)
 {
-    return prepareBusWrite(invocation, device::parseWordEntry, device::kWordRangeText,
+    return prepareBusWrite(invocation, parseLineSpeed, kLineSpeedRangeText,
                            device::deviceBaudRateWrite, device::kBaudRateSetText,
                            device::kBaudRateRefusedText);
 }
@@ -47,8 +57,8 @@ Prepared prepareSetAddress(const Invocation& invocation)
 extern const CommandSpec kSetBaudCommand{
     .name = "set-baud",
     .synopsis = "set-baud RATE",
-    .help = "Sets the controller's line speed (0 to 65535; the controller decides which it\n"
-            "supports). Talk to it at the new speed afterwards with --baud.",
+    .help = "Sets the controller's line speed to one the console talks at, as --baud takes.\n"
+            "Talk to it at the new speed afterwards with --baud.",
     .example = "kt5270 set-baud 19200",
     .prepare = prepareSetBaud,
 };

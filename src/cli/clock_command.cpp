@@ -13,7 +13,9 @@
 namespace kt::cli {
 namespace {
 
-constexpr std::array<std::string_view, 2> kOptions{"--set", "--sync"};
+constexpr OptionSpec kSetOption{"--set", "TIME", "sets it to TIME (year 2010 to 9999)"};
+constexpr OptionSpec kSyncOption{"--sync", {}, "sets it to this computer's local time"};
+constexpr std::array kOptions{kSetOption, kSyncOption};
 
 std::string clockText(const device::DateTime& time)
 {
@@ -53,13 +55,13 @@ Action readClock()
 
 Prepared prepareClock(const Invocation& invocation)
 {
-    if (invocation.words.size() != 1 || (invocation.has("--set") && invocation.has("--sync")))
+    if (invocation.words.size() != 1 || (invocation.has(kSetOption) && invocation.has(kSyncOption)))
         return UsageError{"clock takes either --set \"YYYY-MM-DD HH:MM:SS\" or --sync"};
-    if (!invocation.has("--set") && !invocation.has("--sync"))
+    if (!invocation.has(kSetOption) && !invocation.has(kSyncOption))
         return readClock();
     // This computer's time is taken before the port opens; the open and the drain add about 50 ms.
     const std::string text =
-        invocation.has("--sync") ? report::localClockText() : invocation.options.at("--set");
+        invocation.has(kSyncOption) ? report::localClockText() : invocation.value(kSetOption);
     const auto time = parseClockText(text);
     if (const auto* refusal = std::get_if<UsageError>(&time))
         return *refusal;
@@ -72,9 +74,7 @@ Prepared prepareClock(const Invocation& invocation)
 extern const CommandSpec kClockCommand{
     .name = "clock",
     .synopsis = "clock [--set \"YYYY-MM-DD HH:MM:SS\" | --sync]",
-    .help = "Reads the controller's clock, which time-stamps its event log.\n"
-            "  --set TIME  sets it to TIME (year 2010 to 9999)\n"
-            "  --sync      sets it to this computer's local time",
+    .help = "Reads the controller's clock, which time-stamps its event log, or sets it.",
     .example = "kt5270 clock --set \"2026-12-07 09:30:00\"",
     .options = kOptions,
     .prepare = prepareClock,

@@ -11,6 +11,7 @@
 #include "cli/exit_code.h"
 #include "cli/invocation.h"
 #include "link/link.h"
+#include "link/traffic_row.h"
 
 namespace kt::cli {
 
@@ -45,10 +46,11 @@ using Prepared = std::variant<Action, WithoutPort, UsageError>;
 struct CommandSpec {
     std::string_view name;
     std::string_view synopsis;  // after "kt5270 "; one line per form
-    std::string_view help;      // what it does, and its own options
+    std::string_view help;      // what it does; the help adds its own options
     std::string_view example;
-    std::span<const std::string_view> options = {};  // its own, beyond the shared ones
+    std::span<const OptionSpec> options = {};   // its own, beyond the shared ones
     bool takesStationList = false;              // --address may name several stations
+    link::TrafficSource trafficSource = link::TrafficSource::Command;  // as --trace names it
     Prepared (*prepare)(const Invocation& invocation) = nullptr;
 };
 

@@ -1,11 +1,11 @@
 // log count, log clear and log download: the controller's event log.
 #include <array>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/file_replacement.h"
 #include "cli/log_formats.h"
 #include "cli/report.h"
 #include "cli/write_action.h"
@@ -16,7 +16,16 @@
 namespace kt::cli {
 namespace {
 
-constexpr std::array<std::string_view, 2> kOptions{"--format", "--output"};
+constexpr OptionSpec kFormatOption{
+    "--format", "text|csv|json",
+    "text (default): the window's export file, GBK, CR LF,\n"
+    "its line layout; csv: UTF-8 with a header row;\n"
+    "json: one array of records"};
+constexpr OptionSpec kOutputOption{
+    "--output", "FILE",
+    "writes FILE instead of standard output; an old FILE is\n"
+    "replaced only once the whole log is written"};
+constexpr std::array kOptions{kFormatOption, kOutputOption};
 
 ExitCode countLog(Session& session)
 {
@@ -33,10 +42,7 @@ bool save(const std::string& file, const std::string& path)
 {
     if (path.empty())
         return std::fwrite(file.data(), 1, file.size(), stdout) == file.size() && std::fflush(stdout) == 0;
-    std::ofstream output(path, std::ios::binary | std::ios::trunc);
-    output.write(file.data(), static_cast<std::streamsize>(file.size()));
-    output.close();
-    return !output.fail();
+    return replaceFile(path, file);
 }
 
 // As the window downloads: a drain, the count, then the records; a log larger than the
@@ -65,7 +71,7 @@ Prepared prepareLog(const Invocation& invocation)
     const std::vector<std::string>& words = invocation.words;
     const std::string subcommand = words.size() == 2 ? words[1] : std::string();
     const bool download = subcommand == "download";
-    if (!download && (invocation.has("--format") || invocation.has("--output")))
+    if (!download && (invocation.has(kFormatOption) || invocation.has(kOutputOption)))
         return UsageError{"--format and --output go with log download"};
     if (subcommand == "count")
         return countLog;
@@ -74,12 +80,11 @@ Prepared prepareLog(const Invocation& invocation)
                            device::kLogClearRefusedText);
     if (!download)
         return UsageError{"log takes count, clear or download"};
-    const auto format = parseLogFormat(invocation.has("--format") ? invocation.options.at("--format") : "text");
+    const auto format = parseLogFormat(invocation.value(kFormatOption, "text"));
     if (!format)
         return UsageError{"--format takes text, csv or json"};
-    const std::string path = invocation.has("--output") ? invocation.options.at("--output") : "";
-    // Tried before anything is sent; opened to append, so that an existing file stays whole.
-    if (!path.empty() && !std::ofstream(path, std::ios::binary | std::ios::app))
+    const std::string path = invocation.value(kOutputOption);
+    if (!path.empty() && !canReplaceFile(path))
         return UsageError{std::string(device::kLogSaveFailedText) + " " + path};
     return downloadAction(*format, path);
 }
@@ -90,11 +95,7 @@ extern const CommandSpec kLogCommand{
     .name = "log",
     .synopsis = "log count | log clear | log download [--format text|csv|json] [--output FILE]",
     .help = "The controller's event log: the number of events, clearing them, or downloading\n"
-            "them (at most 40; a larger log yields none, as in the window).\n"
-            "  --format text  the window's export file: GBK, CR LF, the same line layout (default)\n"
-            "  --format csv   UTF-8 with a header row\n"
-            "  --format json  one array of records\n"
-            "  --output FILE  writes FILE (replacing it) instead of standard output",
+            "them (at most 40; a larger log yields none, as in the window).",
     .example = "kt5270 --address 2 log download --format csv --output site2.csv",
     .options = kOptions,
     .prepare = prepareLog,

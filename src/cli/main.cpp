@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "cli/port_opening.h"
 #include "cli/report.h"
 #include "cli/stop_signal.h"
+#include "cli/traffic_trace.h"
 
 namespace {
 
@@ -43,7 +45,7 @@ ExitCode run(const Invocation& invocation)
     if (invocation.help)
         return printHelp(commandHelp(*command));
     for (const auto& [option, value] : invocation.options) {
-        if (std::ranges::find(command->options, option) == command->options.end())
+        if (std::ranges::find(command->options, option, &OptionSpec::name) == command->options.end())
             return usage(std::string(command->name) + " does not take " + option);
     }
     if (!command->takesStationList && invocation.stations.size() != 1)
@@ -57,7 +59,10 @@ ExitCode run(const Invocation& invocation)
     auto port = openNamedPort(invocation.port, invocation.baud);
     if (!port)
         return ExitCode::PortUnavailable;
-    kt::link::Link link(*port, nullptr, invocation.waitStyle);
+    std::optional<TrafficTrace> trace;
+    if (invocation.trace)
+        trace.emplace(command->trafficSource);
+    kt::link::Link link(*port, trace ? &*trace : nullptr, invocation.waitStyle);
     Session session{link, invocation, port};
     return std::get<Action>(prepared)(session);
 }

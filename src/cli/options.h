@@ -14,8 +14,12 @@ namespace kt::cli {
 // The value of an environment variable, empty when it is not set.
 using Environment = std::function<std::string(const char* name)>;
 
-// The arguments after the program's name, with KT5270_PORT, KT5270_BAUD and KT5270_ADDRESS
-// standing for options that are not given. Options may come before or after the command.
+// The options every command takes, in the order the help lists them.
+std::span<const OptionSpec> sharedOptions();
+
+// The arguments after the program's name, with the variables of the shared options standing
+// for options that are not given. Options may come before or after the command; a command's
+// own options are known from the command table.
 std::variant<Invocation, UsageError> parseInvocation(std::span<const std::string_view> arguments,
                                                       const Environment& environment);
 

@@ -7,9 +7,9 @@ namespace kt::cli {
 
 std::variant<int, UsageError> periodOption(const Invocation& invocation)
 {
-    if (!invocation.has("--period"))
+    if (!invocation.has(kPeriodOption))
         return kDefaultPeriodMs;
-    const std::string& period = invocation.options.at("--period");
+    const std::string period = invocation.value(kPeriodOption);
     if (!isPlainNumber(period))
         return UsageError{"--period takes milliseconds"};
     return device::parsePeriodEntry(period);

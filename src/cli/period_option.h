@@ -9,7 +9,10 @@ namespace kt::cli {
 
 inline constexpr int kDefaultPeriodMs = 1000;
 
-// --period MS, the pause between rounds in milliseconds; kDefaultPeriodMs when not given.
+// The pause between rounds, for status --watch and serve alike.
+inline constexpr OptionSpec kPeriodOption{"--period", "MS", "pause between rounds (default 1000)"};
+
+// --period MS in milliseconds; kDefaultPeriodMs when not given.
 std::variant<int, UsageError> periodOption(const Invocation& invocation);
 
 }  // namespace kt::cli

@@ -18,9 +18,25 @@
 namespace kt::cli {
 namespace {
 
-constexpr std::array<std::string_view, 10> kOptions{
-    "--period",  "--bus", "--mqtt", "--mqtt-user", "--mqtt-password-file", "--mqtt-ca",
-    "--topic-prefix", "--discovery-prefix", "--metrics", "--listen"};
+constexpr OptionSpec kBusOption{"--bus", "NAME", "the bus in topics and labels (default: the port's name)"};
+constexpr OptionSpec kMqttOption{"--mqtt", "HOST[:PORT]", "the MQTT broker (port 1883, 8883 with --mqtt-ca)"};
+constexpr OptionSpec kMqttUserOption{"--mqtt-user", "USER", "with --mqtt-password-file: the broker's user"};
+constexpr OptionSpec kMqttPasswordFileOption{"--mqtt-password-file", "FILE", "its first line is the password"};
+constexpr OptionSpec kMqttCaOption{"--mqtt-ca", "FILE", "TLS to the broker, checked against this CA"};
+constexpr OptionSpec kTopicPrefixOption{"--topic-prefix", "PREFIX", "topics are PREFIX/BUS/... (default kt5270)"};
+constexpr OptionSpec kDiscoveryPrefixOption{
+    "--discovery-prefix", "PREFIX",
+    "Home Assistant's discovery prefix (default homeassistant; \"\" for none)"};
+constexpr OptionSpec kMetricsOption{"--metrics", "HOST:PORT", "serves GET /metrics there"};
+constexpr OptionSpec kListenOption{
+    "--listen", "[HOST:]PORT",
+    "lends the bus between polls to up to 4 TCP clients sending raw request\n"
+    "frames, as to a serial device server (default host 127.0.0.1; no\n"
+    "authentication)"};
+constexpr std::array kOptions{kPeriodOption,      kBusOption,         kMqttOption,
+                              kMqttUserOption,    kMqttPasswordFileOption, kMqttCaOption,
+                              kTopicPrefixOption, kDiscoveryPrefixOption,  kMetricsOption,
+                              kListenOption};
 constexpr int kMqttPort = 1883;
 constexpr int kMqttTlsPort = 8883;
 
@@ -54,11 +70,6 @@ std::optional<std::string> firstLineOf(const std::string& path)
     return line;
 }
 
-std::string option(const Invocation& invocation, const std::string& name, std::string fallback = {})
-{
-    return invocation.has(name) ? invocation.options.at(name) : fallback;
-}
-
 // The outputs are made before the port is opened, so that a configuration they refuse
 // stops the run before anything is sent.
 struct Outputs {
@@ -71,15 +82,15 @@ std::variant<std::unique_ptr<serve::MqttPublisher>, std::string> makeMqtt(const 
                                                                            const serve::BusTopics& topics)
 {
     serve::MqttSettings settings;
-    settings.caFile = option(invocation, "--mqtt-ca");
+    settings.caFile = invocation.value(kMqttCaOption);
     const int defaultPort = settings.caFile.empty() ? kMqttPort : kMqttTlsPort;
-    const auto broker = serve::parseNetworkAddress(invocation.options.at("--mqtt"), defaultPort);
+    const auto broker = serve::parseNetworkAddress(invocation.value(kMqttOption), defaultPort);
     if (!broker)
         return "--mqtt takes HOST[:PORT], such as 127.0.0.1:1883";
     settings.broker = *broker;
-    settings.user = option(invocation, "--mqtt-user");
-    if (invocation.has("--mqtt-password-file")) {
-        const std::string& path = invocation.options.at("--mqtt-password-file");
+    settings.user = invocation.value(kMqttUserOption);
+    if (invocation.has(kMqttPasswordFileOption)) {
+        const std::string path = invocation.value(kMqttPasswordFileOption);
         if (settings.user.empty())
             return std::string("--mqtt-password-file goes with --mqtt-user");
         const std::optional<std::string> password = firstLineOf(path);
@@ -129,18 +140,18 @@ Prepared prepareServe(const Invocation& invocation)
 {
     if (invocation.words.size() != 1)
         return UsageError{"serve takes no arguments"};
-    if (!invocation.has("--mqtt") && !invocation.has("--metrics"))
+    if (!invocation.has(kMqttOption) && !invocation.has(kMetricsOption))
         return UsageError{"serve needs --mqtt HOST[:PORT], --metrics HOST:PORT or both"};
     const auto period = periodOption(invocation);
     if (const auto* refusal = std::get_if<UsageError>(&period))
         return *refusal;
-    const std::string bus = option(invocation, "--bus", busNameOf(invocation.port));
+    const std::string bus = invocation.value(kBusOption, busNameOf(invocation.port));
     if (bus.empty() || !std::ranges::all_of(bus, isNameCharacter))
         return UsageError{"--bus takes a name of letters, digits, _ and -"};
-    const std::string topicPrefix = option(invocation, "--topic-prefix", "kt5270");
+    const std::string topicPrefix = invocation.value(kTopicPrefixOption, "kt5270");
     if (!isTopicPrefix(topicPrefix))
         return UsageError{"--topic-prefix takes topic levels without wildcards, such as kt5270 or site/kt5270"};
-    const std::string discoveryPrefix = option(invocation, "--discovery-prefix", "homeassistant");
+    const std::string discoveryPrefix = invocation.value(kDiscoveryPrefixOption, "homeassistant");
     if (!discoveryPrefix.empty() && !isTopicPrefix(discoveryPrefix))
         return UsageError{"--discovery-prefix takes topic levels without wildcards, or \"\" for none"};
 
@@ -152,19 +163,19 @@ Prepared prepareServe(const Invocation& invocation)
                         .discoveryPrefix = discoveryPrefix,
                         .uniquePrefix = busNameOf(topicPrefix)};
     auto outputs = std::make_shared<Outputs>();
-    if (invocation.has("--metrics")) {
-        auto metrics = makeMetrics(invocation.options.at("--metrics"), bus);
+    if (invocation.has(kMetricsOption)) {
+        auto metrics = makeMetrics(invocation.value(kMetricsOption), bus);
         if (const auto* refusal = std::get_if<std::string>(&metrics))
             return UsageError{*refusal};
         outputs->metrics = std::get<0>(std::move(metrics));
     }
-    if (invocation.has("--listen")) {
-        auto lending = makeLending(invocation.options.at("--listen"), invocation.baud);
+    if (invocation.has(kListenOption)) {
+        auto lending = makeLending(invocation.value(kListenOption), invocation.baud);
         if (const auto* refusal = std::get_if<std::string>(&lending))
             return UsageError{*refusal};
         outputs->lending = std::get<0>(std::move(lending));
     }
-    if (invocation.has("--mqtt")) {
+    if (invocation.has(kMqttOption)) {
         auto mqtt = makeMqtt(invocation, plan.topics);
         if (const auto* refusal = std::get_if<std::string>(&mqtt))
             return UsageError{*refusal};
@@ -184,20 +195,8 @@ extern const CommandSpec kServeCommand{
     .help = "Owns the bus: polls each station round after round as the monitoring does, and\n"
             "publishes every change to MQTT (retained, QoS 1, with Home Assistant discovery) and\n"
             "to Prometheus. Runs until SIGTERM or Ctrl+C. Log lines go to standard error with\n"
-            "journald's priority prefix. Needs --mqtt, --metrics or both.\n"
-            "  --address LIST          the stations on the bus, such as 1-32\n"
-            "  --period MS             pause between rounds (default 1000)\n"
-            "  --bus NAME              the bus in topics and labels (default: the port's name)\n"
-            "  --mqtt HOST[:PORT]      the MQTT broker (port 1883, 8883 with --mqtt-ca)\n"
-            "  --mqtt-user USER        with --mqtt-password-file FILE: its first line is the password\n"
-            "  --mqtt-ca FILE          TLS to the broker, checked against this CA\n"
-            "  --topic-prefix PREFIX   topics are PREFIX/BUS/... (default kt5270)\n"
-            "  --discovery-prefix P    Home Assistant's discovery prefix (default homeassistant;\n"
-            "                          \"\" for none)\n"
-            "  --metrics HOST:PORT     serves GET /metrics there\n"
-            "  --listen [HOST:]PORT    lends the bus between polls to up to 4 TCP clients sending\n"
-            "                          raw request frames, as to a serial device server (default\n"
-            "                          host 127.0.0.1; no authentication)",
+            "journald's priority prefix. Needs --mqtt, --metrics or both. --address lists the\n"
+            "stations on the bus, such as 1-32.",
     .example = "kt5270 --port /dev/ttyUSB0 --address 1-32 serve --mqtt 127.0.0.1 --metrics 127.0.0.1:9101",
     .options = kOptions,
     .takesStationList = true,

@@ -20,7 +20,9 @@
 namespace kt::cli {
 namespace {
 
-constexpr std::array<std::string_view, 3> kOptions{"--watch", "--period", "--count"};
+constexpr OptionSpec kWatchOption{"--watch", {}, "repeats the rounds until Ctrl+C; exits 0"};
+constexpr OptionSpec kCountOption{"--count", "N", "stops after N rounds"};
+constexpr std::array kOptions{kWatchOption, kPeriodOption, kCountOption};
 
 struct WatchPlan {
     bool watch = false;
@@ -83,17 +85,17 @@ ExitCode runStatus(Session& session, const WatchPlan& plan)
 
 Prepared prepareStatus(const Invocation& invocation)
 {
-    WatchPlan plan{.watch = invocation.has("--watch")};
+    WatchPlan plan{.watch = invocation.has(kWatchOption)};
     if (invocation.words.size() != 1)
         return UsageError{"status takes no arguments"};
-    if (!plan.watch && (invocation.has("--period") || invocation.has("--count")))
+    if (!plan.watch && (invocation.has(kPeriodOption) || invocation.has(kCountOption)))
         return UsageError{"--period and --count go with --watch"};
     const auto period = periodOption(invocation);
     if (const auto* refusal = std::get_if<UsageError>(&period))
         return *refusal;
     plan.periodMs = std::get<int>(period);
-    if (invocation.has("--count")) {
-        const std::string& count = invocation.options.at("--count");
+    if (invocation.has(kCountOption)) {
+        const std::string count = invocation.value(kCountOption);
         if (!isPlainNumber(count) || count.starts_with('-') || count.size() > 9 || std::stol(count) < 1)
             return UsageError{"--count takes a number of rounds from 1"};
         plan.rounds = std::stol(count);
@@ -108,11 +110,8 @@ extern const CommandSpec kStatusCommand{
     .synopsis = "status [--address LIST] [--watch] [--period MS] [--count N]",
     .help = "Prints each station's line: address, then channel A's state and leak distance,\n"
             "then channel B's (\"-\" for none). A station that does not answer gets a line\n"
-            "with the reason; once, the run then exits 1.\n"
-            "  --address LIST  stations such as 1,2,5-9, polled in turn\n"
-            "  --watch         repeats the rounds until Ctrl+C; exits 0\n"
-            "  --period MS     pause between rounds (default 1000)\n"
-            "  --count N       stops after N rounds",
+            "with the reason; once, the run then exits 1. The stations of the --address list\n"
+            "are polled in turn.",
     .example = "kt5270 --address 1-4,9 status --watch --period 5000",
     .options = kOptions,
     .takesStationList = true,

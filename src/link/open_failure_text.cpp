@@ -43,17 +43,6 @@ std::string holdersText(const std::vector<serial::PortHolder>& holders)
     return joined(names, "、");
 }
 
-// "2400、4800、9600、19200 或 38400".
-std::string lineSpeedsText()
-{
-    std::vector<std::string> speeds;
-    for (const int speed : serial::kLineSpeeds)
-        speeds.push_back(std::to_string(speed));
-    const std::string last = speeds.back();
-    speeds.pop_back();
-    return joined(speeds, "、") + " 或 " + last;
-}
-
 }  // namespace
 
 std::string openFailureDetail(const serial::OpenFailure& failure, std::string_view portName,
@@ -63,7 +52,7 @@ std::string openFailureDetail(const serial::OpenFailure& failure, std::string_vi
     const std::string port(portName);
     switch (failure.kind) {
     case Kind::UnsupportedSpeed:
-        return "波特率只能从列表中选择：" + lineSpeedsText() + "。";
+        return "波特率只能从列表中选择：" + serial::lineSpeedList("、", " 或 ") + "。";
     case Kind::NoDevice:
         return (device.empty() ? port + " 没有对应的串口设备。"
                                : port + " 对应的设备 " + device + " 不存在。")

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "serial/crc16.h"
 
@@ -21,6 +22,8 @@ std::vector<std::uint8_t> frameRequest(std::uint8_t stationAddress,
 }
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // Reads into `buffer`, telling `observer` first when the read found the connection closed.
 std::size_t readTellingClosing(SerialPort& port, std::span<std::uint8_t> buffer,
@@ -44,16 +47,65 @@ std::size_t discard(SerialPort& port, std::uint32_t queued, TrafficObserver* obs
     return read;
 }
 
+// The port as the exchange sees it while a reply is due, noting when its first byte shows:
+// at the first count of queued input above zero, or failing that, at the read that finds it.
+// The rest is the port's own: its closing, its clock and its sleep.
+class FirstByteWatch final : public SerialPort {
+public:
+    explicit FirstByteWatch(SerialPort& port) : port_(port) {}
+
+    std::uint32_t queuedInputCount() override
+    {
+        const std::uint32_t queued = port_.queuedInputCount();
+        if (queued > 0)
+            note();
+        return queued;
+    }
+
+    std::size_t read(std::span<std::uint8_t> buffer) override
+    {
+        if (!firstByte_)
+            queuedInputCount();
+        const std::size_t count = port_.read(buffer);
+        if (count > 0)
+            note();
+        return count;
+    }
+
+    void write(std::span<const std::uint8_t> bytes) override { port_.write(bytes); }
+    std::uint32_t waitUntilQueued(std::uint16_t wanted, std::uint32_t limitMs) override
+    {
+        const std::uint32_t queued = port_.waitUntilQueued(wanted, limitMs);
+        if (queued > 0)
+            note();
+        return queued;
+    }
+    bool takePeerClosing() override { return port_.takePeerClosing(); }
+    Clock::time_point clockNow() override { return port_.clockNow(); }
+    void sleepFor(std::chrono::milliseconds duration) override { port_.sleepFor(duration); }
+
+    std::optional<Clock::time_point> firstByte() const { return firstByte_; }
+
+private:
+    void note()
+    {
+        if (!firstByte_)
+            firstByte_ = port_.clockNow();
+    }
+
+    SerialPort& port_;
+    std::optional<Clock::time_point> firstByte_;
+};
+
+constexpr std::size_t kFrameOverhead = 4;  // station, function, two checksum bytes
+constexpr std::size_t kExceptionReplyLength = 5;
+constexpr std::uint8_t kExceptionBit = 0x80;
+
 }  // namespace
 
 std::size_t drainInput(SerialPort& port, TrafficObserver* observer, WaitStyle waitStyle)
 {
     return discard(port, waitForInput(port, kReceiveBufferSize, kDrainWaitMs, waitStyle), observer);
-}
-
-std::size_t discardQueuedInput(SerialPort& port, TrafficObserver* observer)
-{
-    return discard(port, port.queuedInputCount(), observer);
 }
 
 void sendFrame(SerialPort& port, std::span<const std::uint8_t> frame, TrafficObserver* observer)
@@ -63,21 +115,31 @@ void sendFrame(SerialPort& port, std::span<const std::uint8_t> frame, TrafficObs
     port.write(frame);
 }
 
-Reply receiveReply(SerialPort& port, std::size_t replyLength, TrafficObserver* observer)
+std::size_t discardQueuedInput(SerialPort& port, TrafficObserver* observer)
 {
-    replyLength = std::min(replyLength, kReceiveBufferSize);
-    Reply reply;
-    reply.bytes.resize(replyLength);
-    reply.bytes.resize(readTellingClosing(port, reply.bytes, observer));
-    if (reply.bytes.size() != replyLength)
-        reply.status = ReplyStatus::ShortReply;
-    else if (!checksumMatches(reply.bytes))
-        reply.status = ReplyStatus::BadChecksum;
+    return discard(port, port.queuedInputCount(), observer);
+}
+
+ObservedReply judgeReply(std::span<const std::uint8_t> request, std::span<const std::uint8_t> reply,
+                         std::size_t expectedLength)
+{
+    using enum ReplyVerdict;
+    ObservedReply observed{.bytes = reply, .expectedLength = expectedLength};
+    const bool wholeFrame = reply.size() >= kFrameOverhead && checksumMatches(reply);
+    const std::uint8_t function = request.size() > 1 ? request[1] : 0;
+    if (reply.empty())
+        observed.verdict = NoReply;
+    else if (wholeFrame && !request.empty() && reply[0] != request[0])
+        observed = {reply, OtherStation, reply[0], expectedLength};
+    else if (wholeFrame && reply.size() == kExceptionReplyLength && reply[1] == (function | kExceptionBit))
+        observed = {reply, Exception, reply[2], expectedLength};
+    else if (wholeFrame && reply[1] != function)
+        observed = {reply, OtherFunction, reply[1], expectedLength};
+    else if (reply.size() < expectedLength)
+        observed.verdict = ShortReply;
     else
-        reply.status = ReplyStatus::Accepted;
-    if (observer)
-        observer->received(reply, replyLength);
-    return reply;
+        observed.verdict = wholeFrame ? Accepted : BadChecksum;
+    return observed;
 }
 
 Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_t replyLength,
@@ -86,10 +148,28 @@ Reply transact(SerialPort& port, std::span<const std::uint8_t> frame, std::size_
 {
     replyLength = std::min(replyLength, kReceiveBufferSize);
     sendFrame(port, frame, observer);
-    waitForInput(port, static_cast<std::uint16_t>(replyLength), waitMs, waitStyle);
+    const Clock::time_point written = port.clockNow();
+    FirstByteWatch watched(port);
+    waitForInput(watched, static_cast<std::uint16_t>(replyLength), waitMs, waitStyle);
     if (beforeRead)
         beforeRead();
-    return receiveReply(port, replyLength, observer);
+
+    Reply reply;
+    reply.bytes.resize(replyLength);
+    reply.bytes.resize(readTellingClosing(watched, reply.bytes, observer));
+    if (reply.bytes.size() != replyLength)
+        reply.status = ReplyStatus::ShortReply;
+    else if (!checksumMatches(reply.bytes))
+        reply.status = ReplyStatus::BadChecksum;
+    else
+        reply.status = ReplyStatus::Accepted;
+    if (observer) {
+        ObservedReply observed = judgeReply(frame, reply.bytes, replyLength);
+        observed.responseTime = std::chrono::duration_cast<std::chrono::milliseconds>(
+            watched.firstByte().value_or(port.clockNow()) - written);
+        observer->received(observed);
+    }
+    return reply;
 }
 
 }  // namespace kt::serial

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,12 +11,24 @@
 
 namespace kt::serial {
 
+// The time limits of every port's transfers, whatever the platform.
+struct TransferLimits {
+    // read(n) ends when this much silence follows a byte, once the first has come...
+    std::uint32_t readGapMs = 100;
+    // ...or after readPerByteMs * n + readBaseMs in all.
+    std::uint32_t readPerByteMs = 5;
+    std::uint32_t readBaseMs = 5;
+    // write(n) is abandoned after writePerByteMs * n + writeBaseMs.
+    std::uint32_t writePerByteMs = 50;
+    std::uint32_t writeBaseMs = 100;
+};
+inline constexpr TransferLimits kTransferLimits{};
+
 // One open serial line, 8N1 with DTR held off. Each platform provides its own subclass
 // behind openSerialPort(); everything above this interface is platform-free.
 //
-// Time-outs: read(n) returns once n bytes have arrived, or when more than 100 ms pass
-// between two bytes after the first, or after 5*n + 5 ms in all, with what has arrived.
-// write(n) is abandoned after 50*n + 100 ms. Destroying the port closes it.
+// read(n) returns once n bytes have arrived, or earlier with what has arrived when a limit of
+// kTransferLimits passes; write(n) likewise gives up. Destroying the port closes it.
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -34,6 +47,13 @@ public:
     // True on the first call after the far end closed the connection, so that the closing is
     // told once. Only a device server's connection has a far end that can close it.
     virtual bool takePeerClosing() { return false; }
+
+    // The clock and the sleep that waitForBytes runs on: real time and the platform's pause
+    // between polls (polling_pause.h) for every line. A port in memory, whose input is all
+    // there at once, may keep time of its own, so that its waits take the same polls and no
+    // real time.
+    virtual std::chrono::steady_clock::time_point clockNow();
+    virtual void sleepFor(std::chrono::milliseconds duration);
 
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;

@@ -1,20 +1,27 @@
 #include "serial/serial_port.h"
 
-#include <chrono>
-
 #include "serial/polling_pause.h"
 
 namespace kt::serial {
 
+std::chrono::steady_clock::time_point SerialPort::clockNow()
+{
+    return std::chrono::steady_clock::now();
+}
+
+void SerialPort::sleepFor(std::chrono::milliseconds duration)
+{
+    pauseBetweenPolls(duration);
+}
+
 std::uint32_t waitForBytes(SerialPort& port, std::uint16_t wanted, std::uint32_t limitMs)
 {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point entry = Clock::now();
+    const auto entry = port.clockNow();
     const auto limit = std::chrono::milliseconds(limitMs);
     for (;;) {
         const std::uint32_t queued = port.queuedInputCount();
-        pauseBetweenPolls();
-        if (queued >= wanted || Clock::now() - entry > limit)
+        port.sleepFor(std::chrono::milliseconds(2));
+        if (queued >= wanted || port.clockNow() - entry > limit)
             return queued;
     }
 }

@@ -6,6 +6,7 @@
 
 #include "device/bus_settings.h"
 #include "ui/device_text.h"
+#include "serial/line_speeds.h"
 
 namespace kt::ui {
 
@@ -20,8 +21,7 @@ BusSettingsPart::BusSettingsPart(WindowContext& context, WindowLayout& layout)
     newAddress_ = make.field(NewAddressField, 4);
     QPushButton* setAddress = make.button(SetDeviceAddressButton, "设置地址");
 
-    constexpr int k9600Index = 2;
-    rateList_->setCurrentIndex(k9600Index);
+    rateList_->setCurrentIndex(static_cast<int>(serial::kDefaultLineSpeedIndex));
     newAddress_->setText(QStringLiteral("1"));
 
     QObject::connect(setBaudRate, &QPushButton::clicked, [this] {

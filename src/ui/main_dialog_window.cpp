@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "serial/line_speeds.h"
 #include "ui/about_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/traffic_log_window.h"

@@ -45,8 +45,7 @@ PortPart::PortPart(WindowContext& context, WindowLayout& layout, const LampImage
     lamp_ = make.lamp(PortLamp, "串口状态");
     button_ = make.button(PortButton, "打开串口");
 
-    constexpr int k9600Index = 2;
-    rateList_->setCurrentIndex(k9600Index);
+    rateList_->setCurrentIndex(static_cast<int>(serial::kDefaultLineSpeedIndex));
     stationAddress_->setText(QStringLiteral("1"));
     context_.setStationAddressField(*stationAddress_);
     showPortState();

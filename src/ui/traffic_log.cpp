@@ -53,31 +53,4 @@ void TrafficLog::clear()
     droppedCount_ = 0;
 }
 
-void TrafficRecorder::sent(std::span<const std::uint8_t> frame)
-{
-    record(TrafficDirection::Sent, frame);
-}
-
-void TrafficRecorder::received(const serial::Reply& reply, std::size_t expectedLength)
-{
-    record(TrafficDirection::Received, reply.bytes, reply.status, expectedLength);
-}
-
-void TrafficRecorder::discarded(std::span<const std::uint8_t> staleBytes)
-{
-    record(TrafficDirection::Discarded, staleBytes);
-}
-
-void TrafficRecorder::peerClosed()
-{
-    record(TrafficDirection::Closed, {});
-}
-
-void TrafficRecorder::record(TrafficDirection direction, std::span<const std::uint8_t> bytes,
-                             serial::ReplyStatus status, std::size_t expectedLength)
-{
-    log_.append({std::chrono::system_clock::now(), source_, direction, status,
-                 static_cast<std::uint16_t>(expectedLength), {bytes.begin(), bytes.end()}});
-}
-
 }  // namespace kt::ui

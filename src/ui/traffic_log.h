@@ -1,41 +1,24 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <span>
+#include <utility>
 #include <vector>
 
-#include "serial/exchange.h"
+#include "link/traffic_row.h"
 
 // The communication log: every byte the console moves over the port, kept from start-up on so
 // that after a failure it already holds what happened. Qt-free; the window reads it through
 // snapshots.
 namespace kt::ui {
 
-// Who moved the bytes.
-enum class TrafficSource : std::uint8_t { Command, Monitoring, Search };
-
-enum class TrafficDirection : std::uint8_t {
-    Sent,
-    Received,   // a reply, with its judgement
-    Discarded,  // stale input thrown away before a request
-    Closed,     // the device server closed the connection; no bytes
-};
-
-struct TrafficRow {
-    std::chrono::system_clock::time_point time;
-    TrafficSource source = TrafficSource::Command;
-    TrafficDirection direction = TrafficDirection::Sent;
-    // For a reply only: how it was judged, and the length the exchange asked for.
-    serial::ReplyStatus status = serial::ReplyStatus::Accepted;
-    std::uint16_t expectedLength = 0;
-    std::vector<std::uint8_t> bytes;
-};
+using link::TrafficDirection;
+using link::TrafficRow;
+using link::TrafficSource;
 
 // Rows are stored in blocks that, once a row is written, never change it; a snapshot shares
 // the blocks instead of copying rows, so taking one holds the log's lock only briefly.
@@ -83,23 +66,15 @@ private:
     std::uint64_t droppedCount_ = 0;
 };
 
-// Records one source's traffic into the log, stamped with the time it happens.
-class TrafficRecorder final : public serial::TrafficObserver {
+// Records one source's traffic into the log.
+class TrafficRecorder final : public link::TrafficRowObserver {
 public:
-    TrafficRecorder(TrafficLog& log, TrafficSource source) : log_(log), source_(source) {}
-
-    void sent(std::span<const std::uint8_t> frame) override;
-    void received(const serial::Reply& reply, std::size_t expectedLength) override;
-    void discarded(std::span<const std::uint8_t> staleBytes) override;
-    void peerClosed() override;
+    TrafficRecorder(TrafficLog& log, TrafficSource source) : TrafficRowObserver(source), log_(log) {}
 
 private:
-    void record(TrafficDirection direction, std::span<const std::uint8_t> bytes,
-                serial::ReplyStatus status = serial::ReplyStatus::Accepted,
-                std::size_t expectedLength = 0);
+    void record(TrafficRow row) override { log_.append(std::move(row)); }
 
     TrafficLog& log_;
-    TrafficSource source_;
 };
 
 }  // namespace kt::ui

@@ -23,7 +23,7 @@ constexpr QStringView kResume = u"继续";
 constexpr QStringView kSaveFailed = u"保存通讯记录失败!!!";
 
 // The time, the names and the verdicts fit; a long frame is cut until its column is widened.
-constexpr int kColumnWidths[kTrafficColumnCount] = {110, 50, 50, 330, 100};
+constexpr int kColumnWidths[kTrafficColumnCount] = {110, 50, 50, 330, 170, 90};
 
 }  // namespace
 
@@ -63,7 +63,7 @@ TrafficLogWindow::TrafficLogWindow(TrafficLog& log, Prompts& prompts, QWidget* p
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_);
     layout->addLayout(controls);
-    resize(760, 420);
+    resize(860, 420);
 
     connect(pauseButton_, &QPushButton::clicked, this, &TrafficLogWindow::pauseOrResume);
     connect(clearButton_, &QPushButton::clicked, this, &TrafficLogWindow::clearLog);
@@ -125,7 +125,7 @@ void TrafficLogWindow::copySelectedRows()
     std::sort(selected.begin(), selected.end());
     QStringList lines;
     for (const QModelIndex& index : selected)
-        lines << trafficLine(model_.row(index.row()));
+        lines << QString::fromStdString(link::trafficLine(model_.row(index.row())));
     QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
 }
 

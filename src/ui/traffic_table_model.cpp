@@ -20,14 +20,15 @@ QVariant TrafficTableModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
-    return trafficField(row(index.row()), static_cast<TrafficColumn>(index.column()));
+    return QString::fromStdString(
+        link::trafficField(row(index.row()), static_cast<TrafficColumn>(index.column())));
 }
 
 QVariant TrafficTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return {};
-    return trafficColumnTitle(static_cast<TrafficColumn>(section));
+    return QString::fromStdString(link::trafficColumnTitle(static_cast<TrafficColumn>(section)));
 }
 
 void TrafficTableModel::show(TrafficSnapshot latest)

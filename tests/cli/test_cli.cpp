@@ -1,5 +1,6 @@
 // kt5270 against a simulated controller on COM1: each invocation's standard output, standard
 // error, exit code and the requests the controller received.
+#include <QDir>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
@@ -25,6 +26,7 @@ using Setup = std::function<void(ControllerSimulator&)>;
 
 Q_DECLARE_METATYPE(Frames)
 Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(std::uint8_t)
 
 namespace {
 
@@ -45,6 +47,8 @@ const Bytes kDistanceBRequest = framed({0x01, 0x04, 0x40, 0x04, 0x00, 0x01});
 const Bytes kCountRequest = framed({0x01, 0x03, 0x40, 0x10, 0x00, 0x01});
 const Bytes kThreeRecordsRequest = framed({0x01, 0x03, 0x50, 0x00, 0x00, 0x0F});
 const QString kOpenFailure = QStringLiteral("打开串口失败,没有发现此串口或此串口被占用!!!");
+const QString kLineSpeeds = QStringLiteral("2400, 4800, 9600, 19200 or 38400");
+const QString kTraceTime = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\t");
 
 // Station 1: channel A normal, channel B in leak at 12.34 m; three leaks in its log.
 struct SimulatedController {
@@ -60,7 +64,11 @@ struct SimulatedController {
                                      kt::sim::makeLogRecord({.year = 2026, .month = 6, .day = 6}, 0, 1, 6553)});
         });
     }
-    ~SimulatedController() { qunsetenv("KT5270_COM1"); }
+    ~SimulatedController()
+    {
+        qunsetenv("KT5270_COM1");
+        qunsetenv("KT5270_BAUD");  // set by a test of the environment's refusal
+    }
 
     ControllerSimulator simulator;
 };
@@ -86,10 +94,10 @@ class CliTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // `out` is a pattern for the whole of standard output; `err` starts standard error, with
-    // {device} for the simulator's device. In both and in the arguments, {server} is the device
-    // server a row's setup started in front of the simulator, {silent} a listener that never
-    // accepts, {free} a loopback port nothing listens on.
+    // `out` is a pattern for the whole of standard output; `err` a pattern for the start of
+    // standard error, with {device} for the simulator's device. In both and in the arguments,
+    // {server} is the device server a row's setup started in front of the simulator, {silent} a
+    // listener that never accepts, {free} a loopback port nothing listens on.
     void invocation_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -166,12 +174,33 @@ private slots:
                                 << "4\n" << "" << 0 << probes;
         QTest::newRow("set-baud") << QStringList{"set-baud", "4800"} << none << "设置波特率成功!!!\n" << "" << 0
                                   << Frames{framed({0x01, 0x06, 0x80, 0x00, 0x00, 0x01, 0x12, 0xC0})};
+        QTest::newRow("set-baud refuses a speed the console cannot talk at")
+            << QStringList{"set-baud", "57600"} << none << "" << "kt5270: set-baud takes " + kLineSpeeds + "\n" << 2 << Frames{};
+        QTest::newRow("set-baud refuses 0") << QStringList{"set-baud", "0"} << none << "" << "kt5270: set-baud takes " << 2 << Frames{};
+        QTest::newRow("a bad --baud") << QStringList{"--baud", "1200", "status"} << none << ""
+                                      << "kt5270: --baud takes " + kLineSpeeds + "\n" << 2 << Frames{};
+        QTest::newRow("a bad environment value")
+            << QStringList{"status"} << Setup([](ControllerSimulator&) { qputenv("KT5270_BAUD", "fast"); }) << ""
+            << "kt5270: KT5270_BAUD: --baud takes " << 2 << Frames{};
+        QTest::newRow("--trace: the communication log's rows")
+            << QStringList{"--trace", "log", "count"} << none << "3\n"
+            << kTraceTime + "命令\t发送\t01 03 40 10 00 01 90 0F\t\t\n" + kTraceTime + "命令\t接收\t01 03 02 00 03 F8 45\t正确\t\\d+\n$"
+            << 0 << Frames{kCountRequest};
         QTest::newRow("set-address") << QStringList{"set-address", "7"} << none << "设置地址成功!!!\n" << "" << 0
                                      << Frames{framed({0x01, 0x06, 0x80, 0x01, 0x00, 0x01, 0x00, 0x07})};
         QTest::newRow("address out of range") << QStringList{"--address", "1,256", "status"} << none
                                               << "" << "kt5270: 地址范围是0~255，请重新输入!!!" << 2 << Frames{};
-        QTest::newRow("zero") << QStringList{"zero", "b"} << none << "校准成功!\n" << "" << 0
-                              << Frames{framed({0x01, 0x04, 0x40, 0x09, 0x00, 0x01})};
+        const Frames zeroB{framed({0x01, 0x04, 0x40, 0x09, 0x00, 0x01})};
+        QTest::newRow("zero") << QStringList{"zero", "b"} << none << "校准成功!\n" << "" << 0 << zeroB;
+        QTest::newRow("zero refused")
+            << QStringList{"zero", "b"}
+            << Setup([](ControllerSimulator& simulator) {
+                   simulator.withDevice([](kt::sim::ControllerDevice& device) { device.setChannelValue(ChannelSetting::ZeroCalibrationResult, Channel::B, 1); });
+               })
+            << "" << "校准失败!\n" << 4 << zeroB;
+        QTest::newRow("zero answered by another station")
+            << QStringList{"zero", "b"} << Setup([](ControllerSimulator& simulator) { simulator.addFault(kt::sim::Fault::fromStation(7)); })
+            << "" << "another station answered\n" << 1 << zeroB;
         QTest::newRow("ports: COM1 is the simulator, nothing is sent")
             << QStringList{"ports"} << none << "COM1 /dev/pts/\\d+\n(COM\\d+ /\\S+\n)*" << "" << 0 << Frames{};
         QTest::newRow("version") << QStringList{"--version"} << none << "kt5270 \\d+(\\.\\d+)+\n" << "" << 0 << Frames{};
@@ -228,8 +257,9 @@ private slots:
 
         const QString output = QString::fromUtf8(run.out);
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(out)).match(output).hasMatch(), qPrintable(output));
-        err.replace(QStringLiteral("{device}"), QString::fromStdString(controller.simulator.devicePath()));
-        QCOMPARE(QString::fromUtf8(run.err).left(err.size()), err);
+        err.replace(QStringLiteral("{device}"), QRegularExpression::escape(QString::fromStdString(controller.simulator.devicePath())));
+        const QString errors = QString::fromUtf8(run.err);
+        QVERIFY2(QRegularExpression("\\A(?:" + err + ")").match(errors).hasMatch(), qPrintable(errors));
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(controller.simulator.receivedFrames(), frames);
         if (arguments.contains(QStringLiteral("--json"))) {
@@ -257,21 +287,69 @@ private slots:
         QCOMPARE(toolFile.readAll(), windowFile.readAll());
     }
 
-    // Ctrl+C ends the watch cleanly, even in its pause: no further round, exit 0, and the port
-    // is free again at once.
-    void interruptedWatch()
+    // A failed download leaves an old file as it was, and no new file or anything beside it; a
+    // good one replaces it.
+    void outputReplacedOnlyWhole()
     {
         SimulatedController controller;
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("site.csv"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\n") == 4);
+        old.close();
+        const QStringList download{"log", "download", "--format", "csv", "--output", path};
+        const auto contents = [&] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const auto entries = [&] { return QDir(directory.path()).entryList(QDir::Files | QDir::Hidden); };
+
+        for (const QString& target : {path, directory.filePath(QStringLiteral("new.csv"))}) {
+            controller.simulator.addFault(kt::sim::Fault::noReply());  // the count read
+            QCOMPARE(runTool({"log", "download", "--output", target}).exitCode, 1);
+        }
+        QCOMPARE(contents(), QByteArray("old\n"));
+        QCOMPARE(entries(), QStringList{"site.csv"});
+
+        QCOMPARE(runTool(download).exitCode, 0);
+        QVERIFY(contents().startsWith("number,time,channel,type,leak_point\n0,2024-1-2 3:4,B,"));
+        QCOMPARE(entries(), QStringList{"site.csv"});
+    }
+
+    // Ctrl+C ends a long command cleanly, even in the watch's pause: no further round or
+    // probe, and the port is free again at once.
+    void interrupted_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<std::uint8_t>("station");
+        QTest::addColumn<QByteArray>("err");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("mostFrames");
+        QTest::newRow("watch, in its pause") << QStringList{"status", "--watch", "--period", "5000"} << std::uint8_t(1)
+                                             << QByteArray("1 rounds: 1 answered, 0 did not answer\n") << 0 << 2;
+        // Each unanswered probe takes 140 ms: far fewer than 256 before the signal.
+        QTest::newRow("search") << QStringList{"search"} << std::uint8_t(255) << QByteArray("search stopped\n") << 1 << 100;
+    }
+    void interrupted()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(std::uint8_t, station);
+        QFETCH(QByteArray, err);
+        QFETCH(int, exitCode);
+        QFETCH(int, mostFrames);
+        SimulatedController controller;
+        controller.simulator.withDevice([station](kt::sim::ControllerDevice& device) { device.setAddress(station); });
         QProcess tool;
-        tool.start(QStringLiteral(KT5270_EXECUTABLE), {"status", "--watch", "--period", "5000"});
-        QVERIFY(tool.waitForReadyRead(10'000));
-        QTest::qWait(300);  // into the pause after the first round
+        tool.start(QStringLiteral(KT5270_EXECUTABLE), arguments);
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.simulator.receivedFrames().empty(), 10'000);
+        QTest::qWait(300);  // into the watch's pause, or a few probes on
         ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
         QVERIFY(tool.waitForFinished(10'000));
         QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(tool.exitCode(), 0);
-        QCOMPARE(controller.simulator.receivedFrames().size(), std::size_t(2));  // one round: status, B in leak
-        QCOMPARE(tool.readAllStandardError(), QByteArray("1 rounds: 1 answered, 0 did not answer\n"));
+        QCOMPARE(tool.exitCode(), exitCode);
+        QCOMPARE(tool.readAllStandardError(), err);
+        const std::size_t frames = controller.simulator.receivedFrames().size();
+        QVERIFY2(frames >= 1 && frames <= std::size_t(mostFrames), qPrintable(QString::number(frames)));
         QVERIFY(kt::serial::openSerialPort(1, 9600).port != nullptr);
     }
 

@@ -1,5 +1,6 @@
 // What the link adds to the exchange: stale input modes, a step before the read, traffic order, the poll,
-// the same through a device server that splits every reply.
+// the same through a device server that splits every reply, and the communication log's words
+// for a reply.
 #include <QTest>
 
 #include <future>
@@ -11,6 +12,7 @@
 #include "link/channel_poll.h"
 #include "link/link.h"
 #include "link/monitoring.h"
+#include "link/traffic_text.h"
 
 using namespace kt;
 using namespace kt::serial::test;
@@ -38,9 +40,9 @@ Bytes replyWithWord(std::uint8_t function, std::uint16_t word) { return serial::
 // Writes down what the link moved, as "discarded 3", "sent 8", "received 7 ok".
 struct TrafficNotes final : serial::TrafficObserver {
     void sent(std::span<const std::uint8_t> frame) override { notes << QString("sent %1").arg(frame.size()); }
-    void received(const serial::Reply& r, std::size_t) override
+    void received(const serial::ObservedReply& r) override
     {
-        notes << QString("received %1 %2").arg(r.bytes.size()).arg(r.status == serial::ReplyStatus::Accepted ? "ok" : "failed");
+        notes << QString("received %1 %2").arg(r.bytes.size()).arg(r.verdict == serial::ReplyVerdict::Accepted ? "ok" : "failed");
     }
     void discarded(std::span<const std::uint8_t> bytes) override { notes << QString("discarded %1").arg(bytes.size()); }
     QStringList notes;
@@ -53,6 +55,7 @@ struct Poll { std::uint16_t statusWord; QList<int> distances; bool monitoring; Q
 }  // namespace
 
 Q_DECLARE_METATYPE(Poll)
+Q_DECLARE_METATYPE(kt::serial::ReplyVerdict)
 
 class LinkTest : public QObject {
     Q_OBJECT
@@ -138,6 +141,38 @@ private slots:
         QCOMPARE(*count, 258);
         QCOMPARE(observer.notes, (QStringList{"discarded 3", "sent 8", "received 7 ok"}));
         heard.wait();
+    }
+
+    void replyVerdictTexts_data()
+    {
+        QTest::addColumn<serial::ReplyVerdict>("verdict");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        using enum serial::ReplyVerdict;
+        QTest::newRow("accepted") << Accepted << 0 << "正确";
+        QTest::newRow("silence") << NoReply << 0 << "无应答";
+        QTest::newRow("5 of 9 bytes") << ShortReply << 0 << "长度不足 5/9";
+        QTest::newRow("bad checksum") << BadChecksum << 0 << "校验错误";
+        QTest::newRow("exception 01") << Exception << 0x01 << "异常应答 01（非法功能）";
+        QTest::newRow("exception 02") << Exception << 0x02 << "异常应答 02（非法数据地址）";
+        QTest::newRow("exception 06") << Exception << 0x06 << "异常应答 06（从站设备忙）";
+        QTest::newRow("exception 07, in common use") << Exception << 0x07 << "异常应答 07（否定确认）";
+        QTest::newRow("exception 09, unassigned") << Exception << 0x09 << "异常应答 09";
+        QTest::newRow("exception 0B") << Exception << 0x0B << "异常应答 0B（网关目标设备响应失败）";
+        QTest::newRow("exception beyond the table") << Exception << 0xC1 << "异常应答 C1";
+        QTest::newRow("another station") << OtherStation << 0x07 << "站号不符 07";
+        QTest::newRow("another function") << OtherFunction << 0x83 << "功能码不符 83";
+    }
+    void replyVerdictTexts()
+    {
+        QFETCH(serial::ReplyVerdict, verdict);
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        link::TrafficRow row{.direction = link::TrafficDirection::Received, .verdict = verdict,
+                             .code = std::uint8_t(code), .expectedLength = 9, .responseTimeMs = 42,
+                             .bytes = Bytes(5)};
+        QCOMPARE(QString::fromStdString(link::trafficField(row, link::TrafficColumn::Verdict)), text);
+        QCOMPARE(link::trafficField(row, link::TrafficColumn::ResponseTime), "42");
     }
 
     void channelPoll_data()

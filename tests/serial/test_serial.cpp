@@ -29,6 +29,9 @@ struct Burst { int afterMs, count; };
 // as is); the failure names that file as its device, if any.
 struct Open { int portNumber; QString namedFile; int baudRate; OpenFailure::Kind kind; };
 
+// What the traffic observer hears of the reply: its verdict and code, and bounds on its response time.
+struct Heard { ReplyVerdict verdict; int code, fastestMs, slowestMs; };
+
 // One input call: bytes queued before it, bursts sent once it started, and what it returns when.
 struct InputCall { int call, queuedBefore; QList<Burst> later; int wanted, expected, earliestMs, latestMs; };
 
@@ -68,7 +71,9 @@ QByteArray framed(std::uint8_t address, const Bytes& rest)
 Q_DECLARE_METATYPE(InputCall)
 Q_DECLARE_METATYPE(ReadinessWait)
 Q_DECLARE_METATYPE(kt::serial::ReplyStatus)
+Q_DECLARE_METATYPE(kt::serial::ReplyVerdict)
 Q_DECLARE_METATYPE(Open)
+Q_DECLARE_METATYPE(Heard)
 
 class TestSerial : public QObject {
     Q_OBJECT
@@ -374,38 +379,61 @@ private slots:
         QTest::addColumn<QByteArray>("reply");  // what the controller answers; empty: nothing
         QTest::addColumn<int>("answerAfterMs");
         QTest::addColumn<ReplyStatus>("status");  // the reply's bytes come back whatever it says
-        const QByteArray accepted = framed(0x01, {0x03, 0x04, 0x00, 0x00, 0x04, 0xE2});
+        QTest::addColumn<Heard>("heard");
+        using enum ReplyVerdict;
+        const QByteArray accepted = QByteArray::fromHex("010304000004E278BA");
         QByteArray damaged = accepted;
         damaged[5] = static_cast<char>(damaged[5] ^ 0x01);
-        QTest::newRow("accepted") << accepted << 0 << ReplyStatus::Accepted;
-        QTest::newRow("late but within the wait") << accepted << 200 << ReplyStatus::Accepted;
-        QTest::newRow("another station and function: still accepted")
-            << framed(0x07, {0x04, 0x04, 0x00, 0x00, 0x00, 0x01}) << 0 << ReplyStatus::Accepted;
-        QTest::newRow("one byte short") << accepted.left(8) << 0 << ReplyStatus::ShortReply;
-        QTest::newRow("no answer") << QByteArray() << 0 << ReplyStatus::ShortReply;
-        QTest::newRow("one bit changed") << damaged << 0 << ReplyStatus::BadChecksum;
+        const int slack = static_cast<int>(kSchedulingSlack.count());
+        // A silence waits 500 ms for the reply, then 5*9+5 ms for the read.
+        QTest::newRow("accepted") << accepted << 0 << ReplyStatus::Accepted << Heard{Accepted, 0, 0, slack};
+        QTest::newRow("late but within the wait") << accepted << 200 << ReplyStatus::Accepted << Heard{Accepted, 0, 199, 200 + slack};
+        QTest::newRow("another station and function: accepted, but not by the log")
+            << QByteArray::fromHex("070404000000015C44") << 0 << ReplyStatus::Accepted << Heard{OtherStation, 0x07, 0, slack};
+        QTest::newRow("another function") << QByteArray::fromHex("010404000000013A44") << 0 << ReplyStatus::Accepted
+                                          << Heard{OtherFunction, 0x04, 0, slack};
+        QTest::newRow("exception: illegal data address") << QByteArray::fromHex("018302C0F1") << 0 << ReplyStatus::ShortReply
+                                                         << Heard{Exception, 0x02, 0, slack};
+        QTest::newRow("another function's exception") << QByteArray::fromHex("018402C2C1") << 0 << ReplyStatus::ShortReply
+                                                      << Heard{OtherFunction, 0x84, 0, slack};
+        QTest::newRow("one byte short") << accepted.left(8) << 0 << ReplyStatus::ShortReply << Heard{ShortReply, 0, 0, slack};
+        QTest::newRow("no answer") << QByteArray() << 0 << ReplyStatus::ShortReply << Heard{NoReply, 0, 549, 550 + slack};
+        QTest::newRow("one bit changed") << damaged << 0 << ReplyStatus::BadChecksum << Heard{BadChecksum, 0, 0, slack};
     }
     void transactJudgesTheReply()
     {
         QFETCH(QByteArray, reply);
         QFETCH(int, answerAfterMs);
         QFETCH(ReplyStatus, status);
+        QFETCH(Heard, heard);
         const ConsoleLine console(kPort, kBaud);
         QVERIFY(console.port);
         const Bytes request = frameRequest(0x01, Bytes{0x03, 0x60, 0x01, 0x00, 0x02});
 
         // The controller: hears one request, then answers.
-        auto heard = std::async(std::launch::async, [&] {
+        auto controllerHeard = std::async(std::launch::async, [&] {
             const Bytes got = console.controller.receive(request.size(), 1s);
             std::this_thread::sleep_for(milliseconds(answerAfterMs));
             console.controller.send(bytesOf(reply));
             return got;
         });
-        const Reply answer = transact(*console.port, request, 9, 500);  // a length read: 9 bytes back
+        struct : TrafficObserver {
+            void sent(std::span<const std::uint8_t>) override {}
+            void received(const ObservedReply& reply) override { observed = reply; }
+            void discarded(std::span<const std::uint8_t>) override {}
+            ObservedReply observed;
+        } observer;
+        const Reply answer = transact(*console.port, request, 9, 500, &observer);  // a length read: 9 bytes back
 
-        QCOMPARE(heard.get(), request);
+        QCOMPARE(controllerHeard.get(), request);
         QCOMPARE(answer.status, status);
         QCOMPARE(answer.bytes, bytesOf(reply));
+        const ObservedReply& observed = observer.observed;
+        QCOMPARE(observed.verdict, heard.verdict);
+        QCOMPARE(observed.code, std::uint8_t(heard.code));
+        QCOMPARE(observed.expectedLength, std::size_t(9));
+        const auto responseMs = observed.responseTime.count();
+        QVERIFY2(responseMs >= heard.fastestMs && responseMs <= heard.slowestMs, qPrintable(QString::number(responseMs)));
     }
 };
 

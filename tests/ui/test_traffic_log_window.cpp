@@ -1,7 +1,13 @@
-// The communication log: what it keeps when full, the file it saves, and the rows a command,
-// stale input and the two workers leave in its window over the console and a simulated controller,
-// also through a device server that ends while the monitoring runs.
+// The communication log: what it keeps when full, the file it saves, its window's pause, copy
+// and clear, and the rows a command, stale input and the two workers leave in its window over
+// the console and a simulated controller, also through a device server that ends while the
+// monitoring runs.
 #include <QAbstractItemModel>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QDateTime>
 #include <QFile>
 #include <QTableView>
@@ -11,13 +17,15 @@
 
 #include "console_fixture.h"
 #include "device_server.h"
+#include "recording_prompts.h"
 #include "ui/traffic_log_text.h"
 #include "ui/traffic_log_window.h"
+#include "ui/traffic_table_model.h"
 
 using namespace kt::ui;
 using kt::sim::Bytes;
 using kt::sim::ControllerDevice;
-using kt::serial::ReplyStatus;
+using kt::serial::ReplyVerdict;
 using kt::sim::Fault;
 using Rows = QList<QStringList>;
 
@@ -39,14 +47,14 @@ TrafficLogWindow& openLog(ConsoleFixture& console)
     return *window;
 }
 
-// The rows on view, each without its time: who, which way, the bytes, the verdict.
+// The rows on view, each without its time and response time: who, which way, the bytes, the verdict.
 Rows shownRows(const TrafficLogWindow& window)
 {
     const QAbstractItemModel& model = *window.table()->model();
     Rows rows;
     for (int row = 0; row < model.rowCount(); ++row) {
         QStringList fields;
-        for (int column = 1; column < model.columnCount(); ++column)
+        for (int column = int(TrafficColumn::Source); column <= int(TrafficColumn::Verdict); ++column)
             fields << model.index(row, column).data().toString();
         rows << fields;
     }
@@ -61,38 +69,65 @@ TrafficRow numberedRow(int number)
     return row;
 }
 
+// 09:05:03 and `millisecond` on 2026-12-07, local time.
+std::chrono::system_clock::time_point at(int millisecond)
+{
+    const QDateTime time(QDate(2026, 12, 7), QTime(9, 5, 3, millisecond));
+    return std::chrono::system_clock::time_point(std::chrono::milliseconds(time.toMSecsSinceEpoch()));
+}
+
+const TrafficRow kSentRow{.time = at(42), .bytes = {0x01, 0x03, 0x00, 0x10, 0x00, 0x01, 0x85, 0xCF}};
+const TrafficRow kExceptionRow{.time = at(101), .source = TrafficSource::Monitoring,
+                               .direction = TrafficDirection::Received, .verdict = ReplyVerdict::Exception,
+                               .code = 0x02, .expectedLength = 7, .responseTimeMs = 12,
+                               .bytes = {0x01, 0x83, 0x02, 0xC0, 0xF1}};
+const TrafficRow kDiscardedRow{.time = at(999), .source = TrafficSource::Search,
+                               .direction = TrafficDirection::Discarded, .bytes = {0xFE}};
+const QString kSentLine = QStringLiteral("09:05:03.042\t命令\t发送\t01 03 00 10 00 01 85 CF\t\t");
+const QString kExceptionLine = QStringLiteral("09:05:03.101\t监测\t接收\t01 83 02 C0 F1\t异常应答 02（非法数据地址）\t12");
+const QString kDiscardedLine = QStringLiteral("09:05:03.999\t搜索\t丢弃\tFE\t\t");
+
+int shownCount(const TrafficLogWindow& window) { return window.table()->model()->rowCount(); }
+
 }  // namespace
 
 class TrafficLogWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void theRowPastTenThousandDropsTheFirst()
+    // The row past ten thousand drops the first from the log, and the view lets it go from
+    // its top without touching the rest.
+    void aFullLogDropsItsOldestRows()
     {
         TrafficLog log;
-        for (int number = 1; number <= 10001; ++number)
+        for (int number = 1; number <= 3; ++number)
+            log.append(numberedRow(number));
+        TrafficTableModel model;
+        model.show(log.snapshot());
+        for (int number = 4; number <= 10001; ++number)
             log.append(numberedRow(number));
         const TrafficSnapshot kept = log.snapshot();
         QCOMPARE(kept.size(), std::size_t(10000));
         QCOMPARE(kept.droppedCount(), std::uint64_t(1));
-        QCOMPARE(kept[0].bytes, numberedRow(2).bytes);
-        QCOMPARE(kept[9999].bytes, numberedRow(10001).bytes);
+
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        model.show(kept);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed[0][1].toInt(), 0);
+        QCOMPARE(removed[0][2].toInt(), 0);  // row 1 alone
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted[0][1].toInt(), 2);  // rows 2 and 3 stay; 4 to 10001 join
+        QCOMPARE(model.rowCount(), 10000);
+        QCOMPARE(model.row(0).bytes, numberedRow(2).bytes);
+        QCOMPARE(model.row(9999).bytes, numberedRow(10001).bytes);
     }
 
     void savedFileHasOneLinePerRow()
     {
-        const auto at = [](int millisecond) {
-            const QDateTime time(QDate(2026, 12, 7), QTime(9, 5, 3, millisecond));
-            return std::chrono::system_clock::time_point(
-                std::chrono::milliseconds(time.toMSecsSinceEpoch()));
-        };
         TrafficLog log;
-        log.append({at(42), TrafficSource::Command, TrafficDirection::Sent, ReplyStatus::Accepted,
-                    0, {0x01, 0x03, 0x00, 0x10, 0x00, 0x01, 0x85, 0xCF}});
-        log.append({at(101), TrafficSource::Monitoring, TrafficDirection::Received,
-                    ReplyStatus::ShortReply, 7, {0x01, 0x04}});
-        log.append({at(999), TrafficSource::Search, TrafficDirection::Discarded,
-                    ReplyStatus::Accepted, 0, {0xFE}});
+        for (const TrafficRow& row : {kSentRow, kExceptionRow, kDiscardedRow})
+            log.append(row);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("通讯记录.txt"));
         QVERIFY(saveTrafficLog(path, log.snapshot()));
@@ -100,11 +135,43 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(file.readAll()),
-                 QStringLiteral("09:05:03.042\t命令\t发送\t01 03 00 10 00 01 85 CF\t\r\n"
-                                "09:05:03.101\t监测\t接收\t01 04\t长度不足 2/7\r\n"
-                                "09:05:03.999\t搜索\t丢弃\tFE\t\r\n"));
+                 kSentLine + "\r\n" + kExceptionLine + "\r\n" + kDiscardedLine + "\r\n");
         QVERIFY(!saveTrafficLog(folder.filePath(QStringLiteral("missing/x.txt")), log.snapshot()));
     }
+
+    // Paused, the view stays as it was while recording goes on; copying takes the selected
+    // rows in order; clearing empties the log itself.
+    void pauseCopyAndClear()
+    {
+        TrafficLog log;
+        log.append(kSentRow);
+        log.append(kExceptionRow);
+        RecordingPrompts prompts;
+        TrafficLogWindow window(log, prompts);
+        window.show();
+        QTRY_COMPARE(shownCount(window), 2);
+
+        window.pauseButton()->click();
+        QCOMPARE(window.pauseButton()->text(), QStringLiteral("继续"));
+        log.append(kDiscardedRow);
+        QTest::qWait(300);  // three refreshes' time
+        QCOMPARE(shownCount(window), 2);
+        window.pauseButton()->click();
+        QCOMPARE(window.pauseButton()->text(), QStringLiteral("暂停"));
+        QCOMPARE(shownCount(window), 3);
+
+        window.table()->selectRow(2);
+        window.table()->selectionModel()->select(window.table()->model()->index(0, 0),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        window.copyButton()->click();
+        QCOMPARE(QApplication::clipboard()->text(), kSentLine + "\n" + kDiscardedLine);
+
+        window.clearButton()->click();
+        QCOMPARE(shownCount(window), 0);
+        QCOMPARE(log.snapshot().size(), std::size_t(0));
+        QCOMPARE(window.summary()->text(), QStringLiteral("共 0 行，已丢弃最早的 0 行"));
+    }
+
     void aCommandsRows_data()
     {
         QTest::addColumn<Bytes>("stale");
@@ -115,11 +182,6 @@ private slots:
                                   << Rows{sent, {"命令", "接收", kCountReply, "正确"}};
         QTest::newRow("silent") << Bytes{} << Fault::noReply()
                                 << Rows{sent, {"命令", "接收", "", "无应答"}};
-        QTest::newRow("short") << Bytes{} << Fault::truncated(2)
-                               << Rows{sent, {"命令", "接收", "01 03 02 00 03", "长度不足 5/7"}};
-        QTest::newRow("bad checksum")
-            << Bytes{} << Fault::badChecksum()
-            << Rows{sent, {"命令", "接收", "01 03 02 00 03 F8 BA", "校验错误"}};
         QTest::newRow("stale input first")
             << Bytes{0xAA, 0x55, 0x01} << Fault{}
             << Rows{{"命令", "丢弃", "AA 55 01", ""}, sent, {"命令", "接收", kCountReply, "正确"}};

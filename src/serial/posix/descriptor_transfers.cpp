@@ -8,21 +8,23 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "serial/serial_port.h"
+
 namespace kt::serial::posix {
 namespace {
 
 using std::chrono::milliseconds;
 
-constexpr milliseconds kReadInterByteGap{100};
+constexpr milliseconds kReadInterByteGap{kTransferLimits.readGapMs};
 
 milliseconds readTotalLimit(std::size_t count)
 {
-    return milliseconds(5 * count + 5);
+    return milliseconds(kTransferLimits.readPerByteMs * count + kTransferLimits.readBaseMs);
 }
 
 milliseconds writeTotalLimit(std::size_t count)
 {
-    return milliseconds(50 * count + 100);
+    return milliseconds(kTransferLimits.writePerByteMs * count + kTransferLimits.writeBaseMs);
 }
 
 }  // namespace

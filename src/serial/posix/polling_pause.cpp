@@ -1,13 +1,12 @@
 #include "serial/polling_pause.h"
 
-#include <chrono>
 #include <thread>
 
 namespace kt::serial {
 
-void pauseBetweenPolls()
+void pauseBetweenPolls(std::chrono::milliseconds duration)
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::this_thread::sleep_for(duration);
 }
 
 }  // namespace kt::serial

@@ -40,11 +40,10 @@ std::chrono::microseconds lineTime(std::uint32_t count, int baudRate)
 std::optional<speed_t> termiosSpeed(int baudRate)
 {
     switch (baudRate) {
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
+#define KT_TERMIOS_SPEED(rate) \
+    case rate: return B##rate;
+        KT_LINE_SPEEDS(KT_TERMIOS_SPEED)
+#undef KT_TERMIOS_SPEED
     default: return std::nullopt;
     }
 }
@@ -174,7 +173,7 @@ OpenFailure failureFrom(int error, const std::string& device)
 OpenResult openSerialDevice(const std::string& device, int baudRate)
 {
     const std::optional<speed_t> speed = termiosSpeed(baudRate);
-    if (!isSupportedBaudRate(baudRate) || !speed)
+    if (!speed)
         return OpenFailure(OpenFailure::Kind::UnsupportedSpeed);
     if (namesTcpAddress(device))
         return openTcpPort(device);

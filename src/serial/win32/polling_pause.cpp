@@ -6,9 +6,9 @@
 namespace kt::serial {
 
 // As precise as the timer resolution, which an open port holds at 1 ms (timer_resolution.h).
-void pauseBetweenPolls()
+void pauseBetweenPolls(std::chrono::milliseconds duration)
 {
-    ::Sleep(2);
+    ::Sleep(static_cast<DWORD>(duration.count()));
 }
 
 }  // namespace kt::serial

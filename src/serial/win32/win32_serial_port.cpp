@@ -12,14 +12,12 @@
 namespace kt::serial {
 namespace {
 
-// A read of n bytes returns once they are in, after 100 ms of silence following a byte, or
-// after 5*n + 5 ms in all; a write of n bytes is abandoned after 50*n + 100 ms.
 constexpr COMMTIMEOUTS kTimeouts{
-    .ReadIntervalTimeout = 100,
-    .ReadTotalTimeoutMultiplier = 5,
-    .ReadTotalTimeoutConstant = 5,
-    .WriteTotalTimeoutMultiplier = 50,
-    .WriteTotalTimeoutConstant = 100,
+    .ReadIntervalTimeout = kTransferLimits.readGapMs,
+    .ReadTotalTimeoutMultiplier = kTransferLimits.readPerByteMs,
+    .ReadTotalTimeoutConstant = kTransferLimits.readBaseMs,
+    .WriteTotalTimeoutMultiplier = kTransferLimits.writePerByteMs,
+    .WriteTotalTimeoutConstant = kTransferLimits.writeBaseMs,
 };
 
 class Win32SerialPort final : public SerialPort {
