@@ -41,7 +41,6 @@ constexpr std::array<CableControls, 6> kCableControls{{
 }};
 
 constexpr int kColumnsPerSetting = 5;
-constexpr int kMetresDigits = 8;
 
 }  // namespace
 

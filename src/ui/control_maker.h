@@ -14,6 +14,9 @@ namespace kt::ui {
 
 class PortNumberComboBox;
 
+// A field's width for a length in metres with two decimals.
+inline constexpr int kMetresDigits = 8;
+
 // The controls the window's bands are made of, in the order made.
 using ControlList = std::vector<QWidget*>;
 

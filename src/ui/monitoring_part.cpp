@@ -31,7 +31,6 @@ constexpr device::PerChannel<ChannelControls> kChannelControls{{{
     {"通道B：", ChannelBLamp, ChannelBStateText, ChannelBLeakField},
 }}};
 
-constexpr int kMetresDigits = 8;
 constexpr int kCounterDigits = 6;
 
 }  // namespace
