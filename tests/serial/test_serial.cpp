@@ -60,12 +60,6 @@ bool tookBetween(Clock::time_point start, milliseconds earliest, milliseconds la
 
 Bytes bytesOf(const QByteArray& data) { return Bytes(data.begin(), data.end()); }
 
-QByteArray framed(std::uint8_t address, const Bytes& rest)
-{
-    const Bytes frame = frameRequest(address, rest);
-    return QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()));
-}
-
 }  // namespace
 
 Q_DECLARE_METATYPE(InputCall)
