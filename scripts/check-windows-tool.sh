@@ -4,7 +4,8 @@
 #   - kt5270.exe carries the project's version;
 #   - the backend holds the timer resolution at 1 ms exactly while a port is open;
 #   - kt5270.exe --port COM1 writes byte for byte what the Linux tool writes for the same
-#     commands against the same simulator (status, get length a, log download);
+#     commands against the same simulator (status, get length a, log download, also into a
+#     file it replaces);
 #   - kt5270.exe --port tcp://127.0.0.1:PORT, and COM2 through KT5270_COM2=tcp://..., do the
 #     same through a device server (socat on loopback, in front of the simulator), and a
 #     refused connection ends with exit code 3 and the Linux tool's message;
@@ -47,6 +48,9 @@ compare()
 expect "status: the same line" compare status status
 expect "get length a: the same line" compare length get length a
 expect "log download: the same GBK file, byte for byte" compare log log download
+echo "an older log" >"$app/log.txt"
+expect "log download --output: the file replaced by the same bytes" bash -c \
+  "wine 'C:\\kt5270\\kt5270.exe' --port COM1 log download --output 'C:\\kt5270\\log.txt' && cmp '$app/log.txt' '$run/log.linux'"
 
 wine 'C:\kt5270\kt5270.exe' --port COM256 status 2>"$run/com256.txt" || true
 expect "--port COM256 opens \\\\.\\COM256" grep -qF '\\.\COM256' "$run/com256.txt"
