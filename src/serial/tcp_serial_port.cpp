@@ -4,6 +4,8 @@
 #include <utility>
 
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <winsock2.h>
 #include <ws2tcpip.h>
 #else
 #include <netdb.h>

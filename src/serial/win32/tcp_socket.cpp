@@ -2,6 +2,8 @@
 #include <memory>
 #include <vector>
 
+#define NOMINMAX 1  // std::min, not the macro
+#define WIN32_LEAN_AND_MEAN
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
