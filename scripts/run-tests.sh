@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the console and runs every test: the whole suite once under
 # AddressSanitizer + UndefinedBehaviorSanitizer and, where it runs threads of ours, once under
-# ThreadSanitizer, then the Debian package's install check, the Windows compile of the Qt-free
-# core and the fuzz targets for a short while; where Qt for Windows is cached, also the Windows
+# ThreadSanitizer, then the Debian package's install check, the Windows compile of kt5270.exe
+# and the fuzz targets for a short while; where Qt for Windows is cached, also the Windows
 # zip and installer, checked on Wine.
 #
 # The builds (scripts/build-configuration.sh, each building only what its check runs) go on one
@@ -115,7 +115,7 @@ run_suite thread
 
 echo "== Debian package"
 if built release; then timed "Debian package" "$root/scripts/check-package.sh" || status=1; else status=1; fi
-echo "== Windows compile of the Qt-free core"
+echo "== Windows compile of kt5270.exe"
 if built mingw; then
   timed "Windows compile" "$root/scripts/check-windows-build.sh" || status=1
 else
