@@ -45,6 +45,7 @@ using Prepared = std::variant<Action, WithoutPort, UsageError>;
 
 struct CommandSpec {
     std::string_view name;
+    int helpPosition = 0;       // the help lists the commands in ascending order of it
     std::string_view synopsis;  // after "kt5270 "; one line per form
     std::string_view help;      // what it does; the help adds its own options
     std::string_view example;
@@ -56,5 +57,14 @@ struct CommandSpec {
 
 // Every command, in the order the help lists them.
 std::span<const CommandSpec> commandTable();
+
+// Enters a command into the table. Each command's file defines its entry at namespace scope,
+// so that a new command is a new file and nothing else; kt5270 compiles those files into
+// itself, where no linker drops an entry that nothing refers to, as it would from a static
+// library.
+class CommandEntry {
+public:
+    explicit CommandEntry(const CommandSpec& command);
+};
 
 }  // namespace kt::cli

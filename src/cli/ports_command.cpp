@@ -25,13 +25,14 @@ Prepared preparePorts(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kPortsCommand{
+const CommandEntry kPortsCommand{{
     .name = "ports",
+    .helpPosition = 100,
     .synopsis = "ports",
     .help = "Lists the serial ports present, COMn and its device, one a line, as the window's\n"
             "port list names them. Opens none of them.",
     .example = "kt5270 ports",
     .prepare = preparePorts,
-};
+}};
 
 }  // namespace kt::cli

@@ -186,8 +186,9 @@ Prepared prepareServe(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kServeCommand{
+const CommandEntry kServeCommand{{
     .name = "serve",
+    .helpPosition = 110,
     .synopsis = "serve --address LIST [--period MS] [--bus NAME] [--mqtt HOST[:PORT]]\n"
                 "        [--mqtt-user USER --mqtt-password-file FILE] [--mqtt-ca FILE]\n"
                 "        [--topic-prefix PREFIX] [--discovery-prefix PREFIX] [--metrics HOST:PORT]\n"
@@ -201,6 +202,6 @@ extern const CommandSpec kServeCommand{
     .options = kOptions,
     .takesStationList = true,
     .prepare = prepareServe,
-};
+}};
 
 }  // namespace kt::cli

@@ -105,8 +105,9 @@ Prepared prepareStatus(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kStatusCommand{
+const CommandEntry kStatusCommand{{
     .name = "status",
+    .helpPosition = 10,
     .synopsis = "status [--address LIST] [--watch] [--period MS] [--count N]",
     .help = "Prints each station's line: address, then channel A's state and leak distance,\n"
             "then channel B's (\"-\" for none). A station that does not answer gets a line\n"
@@ -116,6 +117,6 @@ extern const CommandSpec kStatusCommand{
     .options = kOptions,
     .takesStationList = true,
     .prepare = prepareStatus,
-};
+}};
 
 }  // namespace kt::cli
