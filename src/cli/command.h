@@ -52,6 +52,7 @@ struct CommandSpec {
     std::span<const OptionSpec> options = {};   // its own, beyond the shared ones
     bool takesStationList = false;              // --address may name several stations
     link::TrafficSource trafficSource = link::TrafficSource::Command;  // as --trace names it
+    bool takesNoArguments = false;              // refused with one shared text when given some
     Prepared (*prepare)(const Invocation& invocation) = nullptr;
 };
 

@@ -24,10 +24,8 @@ ExitCode search(Session& session)
     return fail(ExitCode::NoAnswer, "search stopped");
 }
 
-Prepared prepareSearch(const Invocation& invocation)
+Prepared prepareSearch(const Invocation&)
 {
-    if (invocation.words.size() != 1)
-        return UsageError{"search takes no arguments"};
     return search;
 }
 
@@ -41,6 +39,7 @@ const CommandEntry kSearchCommand{{
             "answers (about 36 s when none does). --address is not used.",
     .example = "kt5270 --port COM2 --baud 4800 search",
     .trafficSource = link::TrafficSource::Search,
+    .takesNoArguments = true,
     .prepare = prepareSearch,
 }};
 

@@ -86,8 +86,6 @@ ExitCode runStatus(Session& session, const WatchPlan& plan)
 Prepared prepareStatus(const Invocation& invocation)
 {
     WatchPlan plan{.watch = invocation.has(kWatchOption)};
-    if (invocation.words.size() != 1)
-        return UsageError{"status takes no arguments"};
     if (!plan.watch && (invocation.has(kPeriodOption) || invocation.has(kCountOption)))
         return UsageError{"--period and --count go with --watch"};
     const auto period = periodOption(invocation);
@@ -116,6 +114,7 @@ const CommandEntry kStatusCommand{{
     .example = "kt5270 --address 1-4,9 status --watch --period 5000",
     .options = kOptions,
     .takesStationList = true,
+    .takesNoArguments = true,
     .prepare = prepareStatus,
 }};
 
