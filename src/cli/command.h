@@ -60,9 +60,9 @@ struct CommandSpec {
 std::span<const CommandSpec> commandTable();
 
 // Enters a command into the table. Each command's file defines its entry at namespace scope,
-// so that a new command is a new file and nothing else; kt5270 compiles those files into
-// itself, where no linker drops an entry that nothing refers to, as it would from a static
-// library.
+// so that adding a command edits no shared list but the build's list of files. kt5270
+// compiles those files into itself, where no linker drops an entry that nothing refers to, as
+// it would from a static library.
 class CommandEntry {
 public:
     explicit CommandEntry(const CommandSpec& command);
