@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "device/cable_parameters.h"
-#include "link/channel_poll.h"
+#include "link/monitoring.h"
 #include "link/link.h"
 
 namespace {
@@ -54,19 +54,13 @@ int main(int argc, char** argv)
     }
     std::printf("row: a read command (length A), answered at once | %.1f ms\n", median(reads));
 
-    const kt::link::PollSteps monitoring{.staleInput = kt::link::StaleInput::Discard,
-                                         .replyWaitMs = kt::device::kMonitoringReplyWaitMs,
-                                         .beforeStatusRead = nullptr,
-                                         .stopAtFailedDistance = false};
-    const kt::link::PollReport unshown{.statusRead = [](kt::device::Channel, kt::device::ChannelStatus) {},
-                                       .distanceRead = [](kt::device::Channel, std::uint16_t) {}};
     std::vector<double> rates;
-    link.drain();
+    kt::link::Monitoring monitoring(link);
     for (int second = 0; second < 5; ++second) {
         int cycles = 0;
         const Clock::time_point end = Clock::now() + std::chrono::seconds(1);
         while (Clock::now() < end) {
-            if (kt::link::pollChannels(link, 1, monitoring, unshown))
+            if (monitoring.poll(1).failure)
                 return 1;
             ++cycles;
         }

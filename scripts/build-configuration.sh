@@ -4,7 +4,8 @@
 #   address   the tests, under AddressSanitizer + UndefinedBehaviorSanitizer
 #   thread    the tests that run threads of ours, under ThreadSanitizer
 #   fuzz      the libFuzzer targets and the libraries they test (clang-14)
-#   release   the programs, icons and menu entry that the Debian package installs
+#   release   the programs, icons and menu entry that the Debian package installs, and the
+#             benchmarks and tools beside them, which nothing else builds
 #   mingw     the Qt-free core for 64-bit Windows (mingw-w64), warnings as errors
 # Each is a unity build (a few sources compiled as one), which the checks need only once;
 # ccache is used where it is installed.
@@ -27,7 +28,7 @@ case $configuration in
     targets=(fuzzers)
     ;;
   release)
-    options+=(-DCMAKE_BUILD_TYPE=Release -DKT_BUILD_TESTS=OFF -DKT_BUILD_EXTRAS=OFF)
+    options+=(-DCMAKE_BUILD_TYPE=Release -DKT_BUILD_TESTS=OFF -DKT_BUILD_EXTRAS=ON)
     targets=(all)
     ;;
   mingw)

@@ -12,7 +12,7 @@ build="$root/build-mingw"
 
 x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -Wpedantic -Werror -static \
   -I"$root/src" -x c++ - -x none "$build/src/link/libkt_link.a" "$build/src/serial/libkt_serial.a" \
-  "$build/src/device/libkt_device.a" -lwinmm \
+  "$build/src/device/libkt_device.a" -lwinmm -lws2_32 \
   -o "$build/link-check.exe" <<'PROGRAM'
 #include "device/channel_status.h"
 #include "link/channel_poll.h"

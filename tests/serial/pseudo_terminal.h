@@ -18,7 +18,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "serial/posix/port_resolver.h"
+#include "serial/port_override.h"
 #include "serial/serial_port.h"
 
 namespace kt::serial::test {
@@ -38,7 +38,7 @@ inline Bytes countingBytes(std::size_t count)
 // (named by KT5270_COM<portNumber> while this lives); the test plays the controller.
 class PseudoTerminal {
 public:
-    explicit PseudoTerminal(int portNumber) : portVariable_(posix::portOverrideVariable(portNumber))
+    explicit PseudoTerminal(int portNumber) : portVariable_(portOverrideVariable(portNumber))
     {
         // Raw from the start: bytes sent before the console opens are neither echoed nor held back.
         termios raw{};

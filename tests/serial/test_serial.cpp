@@ -14,6 +14,7 @@
 #include "pseudo_terminal.h"
 #include "serial/crc16.h"
 #include "serial/exchange.h"
+#include "serial/posix/port_resolver.h"
 
 using namespace kt::serial;
 using namespace kt::serial::test;
@@ -127,7 +128,7 @@ private slots:
         for (const char* name : {"plain-file", "closed-file"})
             QVERIFY(QFile(scratch.filePath(name)).open(QIODevice::WriteOnly));
         QVERIFY(QFile::setPermissions(scratch.filePath("closed-file"), {}));
-        const QByteArray variable = QByteArray::fromStdString(posix::portOverrideVariable(portNumber));
+        const QByteArray variable = QByteArray::fromStdString(portOverrideVariable(portNumber));
         const QString device = namedFile.isEmpty() ? QString() : scratch.filePath(namedFile);
         if (!device.isEmpty())
             qputenv(variable, device.toLocal8Bit());

@@ -8,29 +8,24 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "serial/serial_port.h"
-
 namespace kt::serial::posix {
 namespace {
 
-using std::chrono::milliseconds;
-
-constexpr milliseconds kReadInterByteGap{kTransferLimits.readGapMs};
-
-milliseconds readTotalLimit(std::size_t count)
+// What a read(2) or write(2) that returned `result` did: 0 bytes is the far end's closing, a
+// signal or a full queue only asks for another try, any other error (EIO, ENXIO) is a device
+// that is gone.
+TransferStep stepOf(ssize_t result)
 {
-    return milliseconds(kTransferLimits.readPerByteMs * count + kTransferLimits.readBaseMs);
-}
-
-milliseconds writeTotalLimit(std::size_t count)
-{
-    return milliseconds(kTransferLimits.writePerByteMs * count + kTransferLimits.writeBaseMs);
+    if (result > 0)
+        return {static_cast<std::size_t>(result), false};
+    return {0, result == 0 || (errno != EAGAIN && errno != EINTR)};
 }
 
 }  // namespace
 
 Readiness waitFor(int fd, short events, Clock::time_point deadline)
 {
+    using std::chrono::milliseconds;
     for (;;) {
         const Clock::duration remaining = deadline - Clock::now();
         if (remaining <= Clock::duration::zero())
@@ -57,43 +52,19 @@ std::uint32_t queuedBytes(int fd)
 
 ReadOutcome readWithinLimits(int fd, std::span<std::uint8_t> buffer)
 {
-    const Clock::time_point totalDeadline = Clock::now() + readTotalLimit(buffer.size());
-    Clock::time_point deadline = totalDeadline;
-    ReadOutcome outcome;
-    while (outcome.count < buffer.size()) {
-        const Readiness readiness = waitFor(fd, POLLIN, deadline);
-        if (readiness != Readiness::Ready) {
-            outcome.hungUp = readiness == Readiness::Failed;
-            break;
-        }
-        const ssize_t count = ::read(fd, buffer.data() + outcome.count, buffer.size() - outcome.count);
-        if (count > 0) {
-            outcome.count += static_cast<std::size_t>(count);
-            deadline = std::min(totalDeadline, Clock::now() + kReadInterByteGap);
-        } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
-            outcome.hungUp = true;  // closed, or the device is gone (EIO, ENXIO): keep what arrived
-            break;
-        }
-    }
-    return outcome;
+    return kt::serial::readWithinLimits(
+        buffer, [fd](Clock::time_point deadline) { return waitFor(fd, POLLIN, deadline); },
+        [fd](std::span<std::uint8_t> free) { return stepOf(::read(fd, free.data(), free.size())); });
 }
 
 bool writeWithinLimits(int fd, std::span<const std::uint8_t> bytes, WriteCall writeCall)
 {
-    const Clock::time_point deadline = Clock::now() + writeTotalLimit(bytes.size());
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t count = writeCall(fd, bytes.data() + sent, bytes.size() - sent);
-        if (count > 0) {
-            sent += static_cast<std::size_t>(count);
-            continue;
-        }
-        const bool interrupted = count < 0 && errno == EINTR;
-        const bool queueFull = count < 0 && errno == EAGAIN;
-        if (!interrupted && !(queueFull && waitFor(fd, POLLOUT, deadline) == Readiness::Ready))
-            return false;
-    }
-    return true;
+    return kt::serial::writeWithinLimits(
+        bytes,
+        [fd, writeCall](std::span<const std::uint8_t> rest) {
+            return stepOf(writeCall(fd, rest.data(), rest.size()));
+        },
+        [fd](Clock::time_point deadline) { return waitFor(fd, POLLOUT, deadline); });
 }
 
 }  // namespace kt::serial::posix

@@ -1,19 +1,16 @@
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 #include <sys/types.h>
 
-// The transfers every POSIX port makes on its non-blocking descriptor, within the time limits
-// that SerialPort promises: a terminal and a network connection keep the same rules.
+#include "serial/limited_transfers.h"
+
+// The transfers every POSIX port makes on its non-blocking descriptor, within the limits of
+// limited_transfers.h.
 namespace kt::serial::posix {
-
-using Clock = std::chrono::steady_clock;
-
-enum class Readiness { Ready, TimedOut, Failed };
 
 // Waits until `fd` reports `events` or `deadline` passes. A signal only restarts the wait;
 // a hang-up or error without the wanted event is a failure, so callers never spin on it.
@@ -21,11 +18,6 @@ Readiness waitFor(int fd, short events, Clock::time_point deadline);
 
 // Bytes received and not yet read; 0 when the descriptor cannot tell.
 std::uint32_t queuedBytes(int fd);
-
-struct ReadOutcome {
-    std::size_t count = 0;
-    bool hungUp = false;  // the other end closed, or the device is gone
-};
 
 // Reads into `buffer` within the read time limits.
 ReadOutcome readWithinLimits(int fd, std::span<std::uint8_t> buffer);

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 #include <utility>
 
+#include "serial/port_override.h"
 #include "serial/serial_port.h"
 
 namespace kt::serial::posix {
@@ -56,12 +56,6 @@ std::vector<fs::path> presentDevicesOf(const DeviceGroup& group,
     return devices;
 }
 
-std::string processEnvironment(const std::string& name)
-{
-    const char* value = std::getenv(name.c_str());
-    return value ? value : "";
-}
-
 }  // namespace
 
 std::optional<unsigned> numberAfter(std::string_view name, std::string_view prefix)
@@ -74,11 +68,6 @@ std::optional<unsigned> numberAfter(std::string_view name, std::string_view pref
     if (error != std::errc() || end != digits.data() + digits.size())
         return std::nullopt;
     return number;
-}
-
-std::string portOverrideVariable(int portNumber)
-{
-    return "KT5270_COM" + std::to_string(portNumber);
 }
 
 std::vector<fs::path> presentSerialDevices(const DeviceDirectories& directories)
@@ -108,7 +97,7 @@ namespace kt::serial {
 std::string portDevicePath(int portNumber)
 {
     return posix::resolvePortDevice(portNumber, posix::DeviceDirectories{},
-                                    posix::processEnvironment);
+                                    environmentValue);
 }
 
 }  // namespace kt::serial

@@ -22,14 +22,11 @@ std::optional<unsigned> numberAfter(std::string_view name, std::string_view pref
 // The value of an environment variable, empty when it is not set.
 using EnvironmentLookup = std::function<std::string(const std::string& name)>;
 
-// The variable that names COM<portNumber>'s device explicitly, e.g. KT5270_COM3.
-std::string portOverrideVariable(int portNumber);
-
 // The serial devices present, in COM order: ttyUSB*, then ttyACM*, then the ttyS* ports
 // that the kernel backs with a UART it recognises; each group in numeric order.
 std::vector<std::filesystem::path> presentSerialDevices(const DeviceDirectories& directories);
 
-// COM<portNumber>'s device: the override variable when it is set, otherwise the
+// COM<portNumber>'s device: the override variable (port_override.h) when it is set, otherwise the
 // portNumber-th present serial device; empty when there is none.
 std::string resolvePortDevice(int portNumber, const DeviceDirectories& directories,
                               const EnvironmentLookup& environment);

@@ -3,8 +3,8 @@
 #include "serial/line_speeds.h"
 #include "serial/posix/descriptor_transfers.h"
 #include "serial/posix/port_holders.h"
-#include "serial/posix/tcp_serial_port.h"
 #include "serial/tcp_address.h"
+#include "serial/tcp_serial_port.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,10 @@
 #include "serial/serial_port.h"
 
 #include "serial/line_speeds.h"
+#include "serial/port_override.h"
+#include "serial/tcp_address.h"
+#include "serial/tcp_serial_port.h"
+#include "serial/win32/system_message.h"
 #include "serial/win32/timer_resolution.h"
 
 #include <string>
@@ -84,34 +88,14 @@ private:
     FineTimerResolution timerResolution_;  // from the open to the close
 };
 
-// The system's own description of `error`, in the user's language, as UTF-8.
-std::string systemMessage(DWORD error)
-{
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = text ? std::wstring(text, length) : std::wstring();
-    ::LocalFree(text);
-    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n'))
-        message.pop_back();  // the system ends its messages with a line break
-    if (message.empty())
-        return "error " + std::to_string(error);
-
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()), utf8.data(), size,
-                          nullptr, nullptr);
-    return utf8;
-}
-
 }  // namespace
 
 OpenResult openSerialDevice(const std::string& device, int baudRate)
 {
     if (!isSupportedBaudRate(baudRate))
         return OpenFailure(OpenFailure::Kind::UnsupportedSpeed);
+    if (namesTcpAddress(device))
+        return openTcpPort(device);
     if (device.empty())
         return OpenFailure(OpenFailure::Kind::NoDevice);
 
@@ -128,11 +112,15 @@ OpenResult openSerialDevice(const std::string& device, int baudRate)
     return OpenResult(std::move(port));
 }
 
-// The "\\.\" form also reaches COM10 and above, which the bare name does not.
+// The system names its own COM ports; the override variable only adds device servers, as
+// a virtual COM driver would. The "\\.\" form also reaches COM10 and above, which the bare
+// name does not.
 std::string portDevicePath(int portNumber)
 {
     if (portNumber <= 0)
         return {};
+    if (std::string overridden = environmentValue(portOverrideVariable(portNumber)); namesTcpAddress(overridden))
+        return overridden;
     return "\\\\.\\COM" + std::to_string(portNumber);
 }
 
