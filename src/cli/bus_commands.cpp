@@ -54,22 +54,24 @@ Prepared prepareSetAddress(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kSetBaudCommand{
+const CommandEntry kSetBaudCommand{{
     .name = "set-baud",
+    .helpPosition = 70,
     .synopsis = "set-baud RATE",
     .help = "Sets the controller's line speed to one the console talks at, as --baud takes.\n"
             "Talk to it at the new speed afterwards with --baud.",
     .example = "kt5270 set-baud 19200",
     .prepare = prepareSetBaud,
-};
+}};
 
-extern const CommandSpec kSetAddressCommand{
+const CommandEntry kSetAddressCommand{{
     .name = "set-address",
+    .helpPosition = 80,
     .synopsis = "set-address N",
     .help = "Sets the controller's station address (0 to 255). Talk to it at the new address\n"
             "afterwards with --address.",
     .example = "kt5270 --address 1 set-address 7",
     .prepare = prepareSetAddress,
-};
+}};
 
 }  // namespace kt::cli

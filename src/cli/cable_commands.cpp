@@ -87,22 +87,24 @@ Prepared prepareSet(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kGetCommand{
+const CommandEntry kGetCommand{{
     .name = "get",
+    .helpPosition = 20,
     .synopsis = "get length|resistivity|calibration a|b",
     .help = "Reads one channel's cable length (metres, two decimals), resistivity or\n"
             "calibration value.",
     .example = "kt5270 --address 3 get length a",
     .prepare = prepareGet,
-};
+}};
 
-extern const CommandSpec kSetCommand{
+const CommandEntry kSetCommand{{
     .name = "set",
+    .helpPosition = 30,
     .synopsis = "set length|resistivity|calibration a|b VALUE",
     .help = "Writes one channel's cable length in metres (to hundredths, within 32 bits),\n"
             "or its resistivity or calibration value (0 to 65535).",
     .example = "kt5270 set length b 125.5",
     .prepare = prepareSet,
-};
+}};
 
 }  // namespace kt::cli

@@ -71,13 +71,14 @@ Prepared prepareClock(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kClockCommand{
+const CommandEntry kClockCommand{{
     .name = "clock",
+    .helpPosition = 40,
     .synopsis = "clock [--set \"YYYY-MM-DD HH:MM:SS\" | --sync]",
     .help = "Reads the controller's clock, which time-stamps its event log, or sets it.",
     .example = "kt5270 clock --set \"2026-12-07 09:30:00\"",
     .options = kOptions,
     .prepare = prepareClock,
-};
+}};
 
 }  // namespace kt::cli

@@ -45,16 +45,27 @@ using Prepared = std::variant<Action, WithoutPort, UsageError>;
 
 struct CommandSpec {
     std::string_view name;
+    int helpPosition = 0;       // the help lists the commands in ascending order of it
     std::string_view synopsis;  // after "kt5270 "; one line per form
     std::string_view help;      // what it does; the help adds its own options
     std::string_view example;
     std::span<const OptionSpec> options = {};   // its own, beyond the shared ones
     bool takesStationList = false;              // --address may name several stations
     link::TrafficSource trafficSource = link::TrafficSource::Command;  // as --trace names it
+    bool takesNoArguments = false;              // refused with one shared text when given some
     Prepared (*prepare)(const Invocation& invocation) = nullptr;
 };
 
 // Every command, in the order the help lists them.
 std::span<const CommandSpec> commandTable();
+
+// Enters a command into the table. Each command's file defines its entry at namespace scope,
+// so that adding a command edits no shared list but the build's list of files. kt5270
+// compiles those files into itself, where no linker drops an entry that nothing refers to, as
+// it would from a static library.
+class CommandEntry {
+public:
+    explicit CommandEntry(const CommandSpec& command);
+};
 
 }  // namespace kt::cli

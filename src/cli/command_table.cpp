@@ -1,33 +1,36 @@
-#include <array>
+#include <algorithm>
+#include <tuple>
+#include <vector>
 
 #include "cli/command.h"
 
 namespace kt::cli {
+namespace {
 
-extern const CommandSpec kStatusCommand;
-extern const CommandSpec kGetCommand;
-extern const CommandSpec kSetCommand;
-extern const CommandSpec kClockCommand;
-extern const CommandSpec kLogCommand;
-extern const CommandSpec kSearchCommand;
-extern const CommandSpec kSetBaudCommand;
-extern const CommandSpec kSetAddressCommand;
-extern const CommandSpec kZeroCommand;
-extern const CommandSpec kPortsCommand;
-extern const CommandSpec kServeCommand;
+// Made on first use: the entries of the command files fill it while the program starts, in
+// whatever order the files are initialised.
+std::vector<CommandSpec>& entries()
+{
+    static std::vector<CommandSpec> commands;
+    return commands;
+}
+
+auto listingKey(const CommandSpec& command)
+{
+    return std::tuple(command.helpPosition, command.name);
+}
+
+}  // namespace
+
+CommandEntry::CommandEntry(const CommandSpec& command)
+{
+    std::vector<CommandSpec>& commands = entries();
+    commands.insert(std::ranges::upper_bound(commands, listingKey(command), {}, listingKey), command);
+}
 
 std::span<const CommandSpec> commandTable()
 {
-    // Copied on first use, after every command's own definition has been initialised.
-    static const auto table = std::to_array<CommandSpec>({
-        kStatusCommand, kGetCommand, kSetCommand, kClockCommand, kLogCommand, kSearchCommand,
-        kSetBaudCommand, kSetAddressCommand, kZeroCommand, kPortsCommand,
-#ifndef _WIN32
-        // The daemon's libraries (MQTT, metrics, systemd notification) are POSIX builds.
-        kServeCommand,
-#endif
-    });
-    return table;
+    return entries();
 }
 
 }  // namespace kt::cli

@@ -91,14 +91,15 @@ Prepared prepareLog(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kLogCommand{
+const CommandEntry kLogCommand{{
     .name = "log",
+    .helpPosition = 50,
     .synopsis = "log count | log clear | log download [--format text|csv|json] [--output FILE]",
     .help = "The controller's event log: the number of events, clearing them, or downloading\n"
             "them (at most 40; a larger log yields none, as in the window).",
     .example = "kt5270 --address 2 log download --format csv --output site2.csv",
     .options = kOptions,
     .prepare = prepareLog,
-};
+}};
 
 }  // namespace kt::cli

@@ -50,6 +50,8 @@ ExitCode run(const Invocation& invocation)
     }
     if (!command->takesStationList && invocation.stations.size() != 1)
         return usage(std::string(command->name) + " talks to one station; --address takes one");
+    if (command->takesNoArguments && invocation.words.size() != 1)
+        return usage(std::string(command->name) + " takes no arguments");
 
     const Prepared prepared = command->prepare(invocation);
     if (const auto* refusal = std::get_if<UsageError>(&prepared))

@@ -9,8 +9,6 @@ namespace {
 // One line per COM<n> that resolves to a device, as the window's port list names them.
 Prepared preparePorts(const Invocation& invocation)
 {
-    if (invocation.words.size() != 1)
-        return UsageError{"ports takes no arguments"};
     return WithoutPort{[&invocation] {
         for (int number = 1; number <= serial::kPortCount; ++number) {
             const std::string device = serial::portDevicePath(number);
@@ -25,13 +23,15 @@ Prepared preparePorts(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kPortsCommand{
+const CommandEntry kPortsCommand{{
     .name = "ports",
+    .helpPosition = 100,
     .synopsis = "ports",
     .help = "Lists the serial ports present, COMn and its device, one a line, as the window's\n"
             "port list names them. Opens none of them.",
     .example = "kt5270 ports",
+    .takesNoArguments = true,
     .prepare = preparePorts,
-};
+}};
 
 }  // namespace kt::cli

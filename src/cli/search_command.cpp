@@ -24,23 +24,23 @@ ExitCode search(Session& session)
     return fail(ExitCode::NoAnswer, "search stopped");
 }
 
-Prepared prepareSearch(const Invocation& invocation)
+Prepared prepareSearch(const Invocation&)
 {
-    if (invocation.words.size() != 1)
-        return UsageError{"search takes no arguments"};
     return search;
 }
 
 }  // namespace
 
-extern const CommandSpec kSearchCommand{
+const CommandEntry kSearchCommand{{
     .name = "search",
+    .helpPosition = 60,
     .synopsis = "search",
     .help = "Asks every station address from 0 to 255 in turn and prints the first that\n"
             "answers (about 36 s when none does). --address is not used.",
     .example = "kt5270 --port COM2 --baud 4800 search",
     .trafficSource = link::TrafficSource::Search,
+    .takesNoArguments = true,
     .prepare = prepareSearch,
-};
+}};
 
 }  // namespace kt::cli

@@ -138,8 +138,6 @@ ExitCode runServe(Session& session, serve::BusPlan plan, const std::shared_ptr<O
 
 Prepared prepareServe(const Invocation& invocation)
 {
-    if (invocation.words.size() != 1)
-        return UsageError{"serve takes no arguments"};
     if (!invocation.has(kMqttOption) && !invocation.has(kMetricsOption))
         return UsageError{"serve needs --mqtt HOST[:PORT], --metrics HOST:PORT or both"};
     const auto period = periodOption(invocation);
@@ -186,8 +184,9 @@ Prepared prepareServe(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kServeCommand{
+const CommandEntry kServeCommand{{
     .name = "serve",
+    .helpPosition = 110,
     .synopsis = "serve --address LIST [--period MS] [--bus NAME] [--mqtt HOST[:PORT]]\n"
                 "        [--mqtt-user USER --mqtt-password-file FILE] [--mqtt-ca FILE]\n"
                 "        [--topic-prefix PREFIX] [--discovery-prefix PREFIX] [--metrics HOST:PORT]\n"
@@ -200,7 +199,8 @@ extern const CommandSpec kServeCommand{
     .example = "kt5270 --port /dev/ttyUSB0 --address 1-32 serve --mqtt 127.0.0.1 --metrics 127.0.0.1:9101",
     .options = kOptions,
     .takesStationList = true,
+    .takesNoArguments = true,
     .prepare = prepareServe,
-};
+}};
 
 }  // namespace kt::cli

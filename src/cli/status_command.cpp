@@ -86,8 +86,6 @@ ExitCode runStatus(Session& session, const WatchPlan& plan)
 Prepared prepareStatus(const Invocation& invocation)
 {
     WatchPlan plan{.watch = invocation.has(kWatchOption)};
-    if (invocation.words.size() != 1)
-        return UsageError{"status takes no arguments"};
     if (!plan.watch && (invocation.has(kPeriodOption) || invocation.has(kCountOption)))
         return UsageError{"--period and --count go with --watch"};
     const auto period = periodOption(invocation);
@@ -105,8 +103,9 @@ Prepared prepareStatus(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kStatusCommand{
+const CommandEntry kStatusCommand{{
     .name = "status",
+    .helpPosition = 10,
     .synopsis = "status [--address LIST] [--watch] [--period MS] [--count N]",
     .help = "Prints each station's line: address, then channel A's state and leak distance,\n"
             "then channel B's (\"-\" for none). A station that does not answer gets a line\n"
@@ -115,7 +114,8 @@ extern const CommandSpec kStatusCommand{
     .example = "kt5270 --address 1-4,9 status --watch --period 5000",
     .options = kOptions,
     .takesStationList = true,
+    .takesNoArguments = true,
     .prepare = prepareStatus,
-};
+}};
 
 }  // namespace kt::cli

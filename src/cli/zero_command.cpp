@@ -42,12 +42,13 @@ Prepared prepareZero(const Invocation& invocation)
 
 }  // namespace
 
-extern const CommandSpec kZeroCommand{
+const CommandEntry kZeroCommand{{
     .name = "zero",
+    .helpPosition = 90,
     .synopsis = "zero a|b",
     .help = "Starts a zero calibration of one channel's cable and reports its result.",
     .example = "kt5270 zero a",
     .prepare = prepareZero,
-};
+}};
 
 }  // namespace kt::cli

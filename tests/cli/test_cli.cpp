@@ -205,6 +205,8 @@ private slots:
             << QStringList{"ports"} << none << "COM1 /dev/pts/\\d+\n(COM\\d+ /\\S+\n)*" << "" << 0 << Frames{};
         QTest::newRow("version") << QStringList{"--version"} << none << "kt5270 \\d+(\\.\\d+)+\n" << "" << 0 << Frames{};
         QTest::newRow("unknown command") << QStringList{"reset"} << none << "" << "kt5270: unknown command" << 2 << Frames{};
+        QTest::newRow("an argument to a command that takes none sends nothing")
+            << QStringList{"status", "a"} << none << "" << "kt5270: status takes no arguments" << 2 << Frames{};
         QTest::newRow("no such port") << QStringList{"--port", "/dev/kt5270-absent", "status"} << none << ""
                                       << kOpenFailure + " /dev/kt5270-absent 对应的设备 /dev/kt5270-absent 不存在。" << 3 << Frames{};
         QTest::newRow("status through a device server") << QStringList{"--port", "{server}", "status"} << server << leakB
