@@ -63,10 +63,16 @@ public:
     // Waits the drain time for stale input and throws it away.
     void drain();
 
-    // Sends another master's whole request `frame` as it is, and returns whatever the bus
-    // answers within `waitMs`: it ends once the bus has been silent for `silence` after the
-    // first byte. Nothing is judged: the other master does that.
-    device::Bytes relay(std::span<const std::uint8_t> frame, std::uint32_t waitMs,
+    // Sends another master's whole request `frame` as it is, and returns what the bus answers
+    // until `deadline`. The answer ends as soon as its last bytes form the request's whole
+    // reply (`replyLength` bytes, or an exception reply), which alone is returned: anything
+    // in front of it is a late reply to an earlier request. An answer of at least
+    // `replyLength` bytes that forms none ends once the bus has been silent for `silence`; a
+    // shorter one is waited for past any pause, a loaded machine may split a reply. Nothing
+    // else is judged: the other master does that. An answer that did not end whole may still
+    // be on its way, so the line is drained before the next exchange can take it for its own.
+    device::Bytes relay(std::span<const std::uint8_t> frame, std::size_t replyLength,
+                        std::chrono::steady_clock::time_point deadline,
                         std::chrono::microseconds silence);
 
     // Sends `command` to `station` and returns its decoded reply.
