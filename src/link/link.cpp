@@ -38,13 +38,11 @@ void Link::drain()
 device::Bytes Link::relay(std::span<const std::uint8_t> frame, std::size_t replyLength,
                           Clock::time_point deadline, std::chrono::microseconds silence)
 {
-    serial::discardQueuedInput(port_, observer_);
+    settleLine(StaleInput::Discard);
     serial::sendFrame(port_, frame, observer_);
     device::Bytes answer;
     Clock::time_point lastByte;
-    for (;;) {
-        // What is queued by the deadline is still read, however late a loaded machine looks.
-        const Clock::time_point now = Clock::now();
+    for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
         const std::size_t queued = std::min<std::size_t>(port_.queuedInputCount(),
                                                          serial::kReceiveBufferSize - answer.size());
         if (queued > 0) {
@@ -57,12 +55,23 @@ device::Bytes Link::relay(std::span<const std::uint8_t> frame, std::size_t reply
         } else if (answer.size() >= replyLength && now - lastByte >= silence) {
             break;
         }
-        if (now >= deadline || answer.size() == serial::kReceiveBufferSize)
+        if (answer.size() == serial::kReceiveBufferSize)
             break;
         std::this_thread::sleep_for(kRelayLook);
     }
-    drain();
+    lateReplyPossible_ = true;
     return answer;
+}
+
+void Link::settleLine(StaleInput staleInput)
+{
+    if (std::exchange(lateReplyPossible_, false))
+        staleInput = StaleInput::Drain;
+    switch (staleInput) {
+    case StaleInput::Drain: drain(); break;
+    case StaleInput::Discard: serial::discardQueuedInput(port_, observer_); break;
+    case StaleInput::Keep: break;
+    }
 }
 
 std::optional<Failure> Link::exchange(std::uint8_t station, const device::Bytes& request,
@@ -70,11 +79,7 @@ std::optional<Failure> Link::exchange(std::uint8_t station, const device::Bytes&
                                       StaleInput staleInput,
                                       const std::function<void()>& beforeRead)
 {
-    switch (staleInput) {
-    case StaleInput::Drain: drain(); break;
-    case StaleInput::Discard: serial::discardQueuedInput(port_, observer_); break;
-    case StaleInput::Keep: break;
-    }
+    settleLine(staleInput);
     serial::Reply reply = serial::transact(port_, serial::frameRequest(station, request),
                                            replyLength, waitMs, observer_, beforeRead, waitStyle_);
     switch (reply.status) {
