@@ -203,9 +203,13 @@ void BusLending::takeRequests(Client& client, Arrival arrived)
         if (bytes.size() < *length)
             return;
         const device::Bytes frame(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*length));
-        if (serial::checksumMatches(frame))
+        if (serial::checksumMatches(frame)) {
+            // A master sends its next request only once it has given up on the one before,
+            // which would now be answered into the next exchange.
+            if (std::erase_if(queue_, [&client](const Request& request) { return request.client == client.id; }) > 0)
+                logLine(Priority::Warning, "dropped a request from " + client.name + ": it sent the next one before its turn");
             queue_.push_back({.client = client.id, .frame = frame, .arrived = arrived});
-        else
+        } else
             logLine(Priority::Warning, "dropped a request from " + client.name + ": its checksum fails");
         bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*length));
         client.firstByte = Clock::now();
