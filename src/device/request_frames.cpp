@@ -45,6 +45,14 @@ std::optional<std::size_t> requestFrameLength(std::span<const std::uint8_t> head
     return std::nullopt;
 }
 
+std::size_t requestReplyLength(std::span<const std::uint8_t> frame)
+{
+    const auto function = static_cast<Function>(frame[1]);
+    if (function == Function::ReadHoldingRegisters || function == Function::ReadInputRegisters)
+        return readReplyLength(wordAt(frame, 4));
+    return kWriteReplyLength;
+}
+
 std::uint32_t requestReplyWaitMs(std::span<const std::uint8_t> frame)
 {
     for (const Channel channel : kChannels) {

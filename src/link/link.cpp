@@ -11,6 +11,23 @@ using Clock = std::chrono::steady_clock;
 // How often a relay looks at the input: well under a character time at the fastest speed.
 constexpr std::chrono::microseconds kRelayLook{200};
 
+// The request's whole reply, when the last bytes of `answer` form it: of the reply's full
+// length, or an exception reply.
+std::optional<device::Bytes> wholeReplyAtEnd(std::span<const std::uint8_t> request,
+                                             std::span<const std::uint8_t> answer,
+                                             std::size_t replyLength)
+{
+    for (const std::size_t length : {replyLength, serial::kExceptionReplyLength}) {
+        if (answer.size() < length)
+            continue;
+        const std::span<const std::uint8_t> tail = answer.last(length);
+        const serial::ReplyVerdict verdict = serial::judgeReply(request, tail, replyLength).verdict;
+        if (verdict == serial::ReplyVerdict::Accepted || verdict == serial::ReplyVerdict::Exception)
+            return device::Bytes(tail.begin(), tail.end());
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 void Link::drain()
@@ -18,30 +35,43 @@ void Link::drain()
     serial::drainInput(port_, observer_, waitStyle_);
 }
 
-device::Bytes Link::relay(std::span<const std::uint8_t> frame, std::uint32_t waitMs,
-                          std::chrono::microseconds silence)
+device::Bytes Link::relay(std::span<const std::uint8_t> frame, std::size_t replyLength,
+                          Clock::time_point deadline, std::chrono::microseconds silence)
 {
-    serial::discardQueuedInput(port_, observer_);
+    settleLine(StaleInput::Discard);
     serial::sendFrame(port_, frame, observer_);
-    device::Bytes reply;
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(waitMs);
+    device::Bytes answer;
     Clock::time_point lastByte;
-    for (Clock::time_point now = Clock::now(); now < end; now = Clock::now()) {
+    for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
         const std::size_t queued = std::min<std::size_t>(port_.queuedInputCount(),
-                                                         serial::kReceiveBufferSize - reply.size());
+                                                         serial::kReceiveBufferSize - answer.size());
         if (queued > 0) {
-            const std::size_t old = reply.size();
-            reply.resize(old + queued);
-            reply.resize(old + port_.read(std::span(reply).subspan(old)));
+            const std::size_t old = answer.size();
+            answer.resize(old + queued);
+            answer.resize(old + port_.read(std::span(answer).subspan(old)));
             lastByte = Clock::now();
-        } else if (!reply.empty() && now - lastByte >= silence) {
+            if (const std::optional<device::Bytes> reply = wholeReplyAtEnd(frame, answer, replyLength))
+                return *reply;
+        } else if (answer.size() >= replyLength && now - lastByte >= silence) {
             break;
         }
-        if (reply.size() == serial::kReceiveBufferSize)
+        if (answer.size() == serial::kReceiveBufferSize)
             break;
         std::this_thread::sleep_for(kRelayLook);
     }
-    return reply;
+    lateReplyPossible_ = true;
+    return answer;
+}
+
+void Link::settleLine(StaleInput staleInput)
+{
+    if (std::exchange(lateReplyPossible_, false))
+        staleInput = StaleInput::Drain;
+    switch (staleInput) {
+    case StaleInput::Drain: drain(); break;
+    case StaleInput::Discard: serial::discardQueuedInput(port_, observer_); break;
+    case StaleInput::Keep: break;
+    }
 }
 
 std::optional<Failure> Link::exchange(std::uint8_t station, const device::Bytes& request,
@@ -49,11 +79,7 @@ std::optional<Failure> Link::exchange(std::uint8_t station, const device::Bytes&
                                       StaleInput staleInput,
                                       const std::function<void()>& beforeRead)
 {
-    switch (staleInput) {
-    case StaleInput::Drain: drain(); break;
-    case StaleInput::Discard: serial::discardQueuedInput(port_, observer_); break;
-    case StaleInput::Keep: break;
-    }
+    settleLine(staleInput);
     serial::Reply reply = serial::transact(port_, serial::frameRequest(station, request),
                                            replyLength, waitMs, observer_, beforeRead, waitStyle_);
     switch (reply.status) {

@@ -63,10 +63,17 @@ public:
     // Waits the drain time for stale input and throws it away.
     void drain();
 
-    // Sends another master's whole request `frame` as it is, and returns whatever the bus
-    // answers within `waitMs`: it ends once the bus has been silent for `silence` after the
-    // first byte. Nothing is judged: the other master does that.
-    device::Bytes relay(std::span<const std::uint8_t> frame, std::uint32_t waitMs,
+    // Sends another master's whole request `frame` as it is, and returns what the bus answers
+    // until `deadline`. The answer ends as soon as its last bytes form the request's whole
+    // reply (`replyLength` bytes, or an exception reply), which alone is returned: anything
+    // in front of it is a late reply to an earlier request. An answer of at least
+    // `replyLength` bytes that forms none ends once the bus has been silent for `silence`; a
+    // shorter one is waited for past any pause, a loaded machine may split a reply. Nothing
+    // else is judged: the other master does that. Only what came by the deadline is returned,
+    // at once; an answer that did not end whole may still be on its way, so the next exchange
+    // or relay drains the line first, whatever its own way with stale input.
+    device::Bytes relay(std::span<const std::uint8_t> frame, std::size_t replyLength,
+                        std::chrono::steady_clock::time_point deadline,
                         std::chrono::microseconds silence);
 
     // Sends `command` to `station` and returns its decoded reply.
@@ -88,10 +95,15 @@ private:
                                     std::size_t replyLength, std::uint32_t waitMs,
                                     StaleInput staleInput, const std::function<void()>& beforeRead);
 
+    // Deals with input waiting before a request: drains it after a relay that did not end
+    // whole, otherwise as `staleInput` says.
+    void settleLine(StaleInput staleInput);
+
     serial::SerialPort& port_;
     serial::TrafficObserver* observer_;
     serial::WaitStyle waitStyle_;
     device::Bytes reply_;
+    bool lateReplyPossible_ = false;  // a relayed answer ended without its whole reply
 };
 
 }  // namespace kt::link

@@ -98,7 +98,6 @@ private:
 };
 
 constexpr std::size_t kFrameOverhead = 4;  // station, function, two checksum bytes
-constexpr std::size_t kExceptionReplyLength = 5;
 constexpr std::uint8_t kExceptionBit = 0x80;
 
 }  // namespace

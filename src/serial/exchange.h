@@ -18,6 +18,9 @@ inline constexpr std::size_t kReceiveBufferSize = 500;
 // How long the drain waits for stale input.
 inline constexpr std::uint32_t kDrainWaitMs = 50;
 
+// Station, function with its high bit set, exception code, checksum.
+inline constexpr std::size_t kExceptionReplyLength = 5;
+
 // A request frame: station address, the command's bytes, then the checksum high byte first.
 std::vector<std::uint8_t> frameRequest(std::uint8_t stationAddress,
                                        std::span<const std::uint8_t> commandBytes);

@@ -118,8 +118,25 @@ void BusLending::lend(link::Link* link)
     while (link && !queue_.empty()) {
         const Request request = std::move(queue_.front());
         queue_.pop_front();
-        answer(request.client, link->relay(request.frame, device::requestReplyWaitMs(request.frame), silence_));
+        relay(*link, request);
     }
+}
+
+void BusLending::relay(link::Link& link, const Request& request)
+{
+    // The client waits for its reply from the moment it sent the request: the bus gets what
+    // is left of that wait, and a request whose client has given up is not sent at all.
+    const std::chrono::milliseconds clientWait(device::requestReplyWaitMs(request.frame));
+    const auto waited = std::chrono::duration_cast<Clock::duration>(Arrival::clock::now() - request.arrived);
+    if (waited >= clientWait) {
+        const auto client = std::ranges::find(clients_, request.client, &Client::id);
+        logLine(Priority::Warning, "dropped a request from " + client->name + ": it waited "
+                                       + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count())
+                                       + " ms for the bus, its client's whole reply wait");
+        return;
+    }
+    answer(request.client, link.relay(request.frame, device::requestReplyLength(request.frame),
+                                      Clock::now() + clientWait - waited, silence_));
 }
 
 void BusLending::accept()
@@ -156,16 +173,19 @@ bool BusLending::receive(Client& client)
         return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
     if (count == 0)
         return false;
-    timespec stamp{};
+    Arrival arrived = Arrival::clock::now();  // unless the kernel tells it
     for (cmsghdr* item = CMSG_FIRSTHDR(&message); item; item = CMSG_NXTHDR(&message, item)) {
-        if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_TIMESTAMPNS)
+        if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp{};
             std::memcpy(&stamp, CMSG_DATA(item), sizeof stamp);
+            arrived = Arrival(std::chrono::duration_cast<Arrival::duration>(
+                std::chrono::seconds(stamp.tv_sec) + std::chrono::nanoseconds(stamp.tv_nsec)));
+        }
     }
     if (client.received.empty())
         client.firstByte = Clock::now();
     client.received.insert(client.received.end(), buffer, buffer + count);
-    takeRequests(client, Arrival(std::chrono::duration_cast<Arrival::duration>(
-                             std::chrono::seconds(stamp.tv_sec) + std::chrono::nanoseconds(stamp.tv_nsec))));
+    takeRequests(client, arrived);
     return true;
 }
 
@@ -183,9 +203,13 @@ void BusLending::takeRequests(Client& client, Arrival arrived)
         if (bytes.size() < *length)
             return;
         const device::Bytes frame(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*length));
-        if (serial::checksumMatches(frame))
+        if (serial::checksumMatches(frame)) {
+            // A master sends its next request only once it has given up on the one before,
+            // which would now be answered into the next exchange.
+            if (std::erase_if(queue_, [&client](const Request& request) { return request.client == client.id; }) > 0)
+                logLine(Priority::Warning, "dropped a request from " + client.name + ": it sent the next one before its turn");
             queue_.push_back({.client = client.id, .frame = frame, .arrived = arrived});
-        else
+        } else
             logLine(Priority::Warning, "dropped a request from " + client.name + ": its checksum fails");
         bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*length));
         client.firstByte = Clock::now();

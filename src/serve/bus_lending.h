@@ -44,7 +44,8 @@ private:
         std::chrono::steady_clock::time_point firstByte;  // of what `received` holds
     };
     // The kernel's time of arrival: requests that arrived during one exchange on the bus
-    // are served in the order they came, not in the order their clients are looked at.
+    // are served in the order they came, not in the order their clients are looked at, and
+    // each client's reply wait is counted from it.
     using Arrival = std::chrono::system_clock::time_point;
     struct Request {
         std::uint64_t client = 0;
@@ -57,6 +58,8 @@ private:
     // False when the client is gone.
     bool receive(Client& client);
     void takeRequests(Client& client, Arrival arrived);
+    // Passes `request` on over `link` and its reply back to its client.
+    void relay(link::Link& link, const Request& request);
     void answer(std::uint64_t clientId, const device::Bytes& reply);
     void drop(std::uint64_t clientId, const std::string& why);
 

@@ -123,18 +123,20 @@ private slots:
         QCOMPARE(caseOf(logBlockRead(logDownloadPlan(40).at(1))).wire, "0350FA004B 155 500");
     }
 
-    // Another master's request frames, known from their first six bytes: "length wait".
+    // Another master's request frames, known from their first six bytes: "length wait reply-length".
     void requestFrames()
     {
         const QList<QPair<QByteArray, QString>> frames{
-            {"010360010002", "8 500"}, {"070440080001", "8 1000"}, {"070440090001", "8 1000"},
-            {"070440070001", "8 500"}, {"010640100001", "8 500"}, {"010660020002", "12 500"},
-            {"0106800000FF", "none"},  {"011060100004", "16 500"}, {"011060100000", "none"},
-            {"010560010001", "none"},  {"01836001FFFF", "none"}};
+            {"010360010002", "8 500 9"}, {"070440080001", "8 1000 7"}, {"070440090001", "8 1000 7"},
+            {"070440070001", "8 500 7"}, {"01035000007D", "8 500 255"}, {"010640100001", "8 500 7"},
+            {"010660020002", "12 500 7"}, {"0106800000FF", "none"},     {"011060100004", "16 500 7"},
+            {"011060100000", "none"},    {"010560010001", "none"},     {"01836001FFFF", "none"}};
         for (const auto& [header, expected] : frames) {
             const Bytes bytes = hexBytes(header);
             const std::optional<std::size_t> length = requestFrameLength(bytes);
-            QCOMPARE(length ? QString("%1 %2").arg(*length).arg(requestReplyWaitMs(bytes)) : "none", expected);
+            QCOMPARE(length ? QString("%1 %2 %3").arg(*length).arg(requestReplyWaitMs(bytes)).arg(requestReplyLength(bytes))
+                            : "none",
+                     expected);
         }
     }
 };

@@ -48,6 +48,10 @@ struct TrafficNotes final : serial::TrafficObserver {
     QStringList notes;
 };
 
+// A part of an answer, sent this long after the part before it (or the request).
+struct Answer { int afterMs; Bytes bytes; };
+constexpr int kRelayWaitMs = 300;
+
 // A channel poll, single or monitoring: the status word (channel B's code, then A's), the
 // distance replies in order (-1: silence), and the report of what it read.
 struct Poll { std::uint16_t statusWord; QList<int> distances; bool monitoring; QString report; };
@@ -55,6 +59,7 @@ struct Poll { std::uint16_t statusWord; QList<int> distances; bool monitoring; Q
 }  // namespace
 
 Q_DECLARE_METATYPE(Poll)
+Q_DECLARE_METATYPE(Answer)
 Q_DECLARE_METATYPE(kt::serial::ReplyVerdict)
 
 class LinkTest : public QObject {
@@ -92,29 +97,49 @@ private slots:
         heard.wait();
     }
 
-    // Another master's request passed on: the reply as it came, in two parts, ended by the
-    // line's silence; a stray byte after it is thrown away before the next request, which
-    // a silent controller leaves without any reply once its wait runs out.
+    // Another master's request passed on, the controller answering with these parts, each
+    // this long after the one before: what reaches the other master. Whatever the answer, a
+    // late reply is never left for the next exchange, which reads its own reply.
+    void relay_data()
+    {
+        QTest::addColumn<QList<Answer>>("parts");
+        QTest::addColumn<Bytes>("relayed");
+        const Bytes reply = replyWithWord(0x03, 111);
+        const Bytes split4(reply.begin(), reply.begin() + 4), rest(reply.begin() + 4, reply.end());
+        QTest::newRow("whole") << QList<Answer>{{0, reply}} << reply;
+        QTest::newRow("split by a pause beyond the silence") << QList<Answer>{{0, split4}, {60, rest}} << reply;
+        Bytes lateThenReply = serial::frameRequest(2, Bytes{0x03, 0x02, 0x00, 0x07});
+        lateThenReply.insert(lateThenReply.end(), reply.begin(), reply.end());
+        QTest::newRow("behind another request's late reply") << QList<Answer>{{0, lateThenReply}} << reply;
+        const Bytes refused = serial::frameRequest(1, Bytes{0x83, 0x02});
+        QTest::newRow("refused") << QList<Answer>{{0, refused}} << refused;
+        QTest::newRow("silent") << QList<Answer>{} << Bytes{};
+        QTest::newRow("after the wait") << QList<Answer>{{kRelayWaitMs + 10, reply}} << Bytes{};
+    }
     void relay()
     {
+        QFETCH(QList<Answer>, parts);
+        QFETCH(Bytes, relayed);
         const ConsoleLine line(kPort, 9600);
-        const Bytes reply = replyWithWord(0x03, 258);
-        auto heard = std::async(std::launch::async, [&line, &reply] {
+        auto heard = std::async(std::launch::async, [&line, &parts] {
             line.controller.receive(8, milliseconds(1000));
-            line.controller.send(Bytes(reply.begin(), reply.begin() + 4));
-            std::this_thread::sleep_for(milliseconds(1));
-            line.controller.send(Bytes(reply.begin() + 4, reply.end()));
-            std::this_thread::sleep_for(milliseconds(300));
-            line.controller.send(Bytes{0xEE});
+            for (const Answer& part : parts) {
+                std::this_thread::sleep_for(milliseconds(part.afterMs));
+                line.controller.send(part.bytes);
+            }
+            line.controller.receive(8, milliseconds(1000));
+            line.controller.send(replyWithWord(0x03, 258));
         });
         link::Link link(*line.port);
         const Bytes request = serial::frameRequest(1, device::logCountRead().request);
-        QCOMPARE(link.relay(request, 500, milliseconds(20)), reply);
-        heard.wait();
-        QCOMPARE(serial::waitForBytes(*line.port, 1, 1000), 1u);  // the stray byte, in before the next request
         const auto start = std::chrono::steady_clock::now();
-        QCOMPARE(link.relay(request, 100, milliseconds(20)), Bytes{});
-        QVERIFY(std::chrono::steady_clock::now() - start >= milliseconds(100));
+        QCOMPARE(link.relay(request, 7, start + milliseconds(kRelayWaitMs), milliseconds(20)), relayed);
+        if (relayed.empty())
+            QVERIFY(std::chrono::steady_clock::now() - start >= milliseconds(kRelayWaitMs));
+        const link::Result<std::uint16_t> next = link.run(1, device::logCountRead(), {StaleInput::Discard});
+        QVERIFY(next);
+        QCOMPARE(*next, 258);
+        heard.wait();
     }
 
     // Through a device server that forwards each byte in a segment of its own, the reply's
