@@ -123,6 +123,18 @@ private slots:
         QCOMPARE(model.row(9999).bytes, numberedRow(10001).bytes);
     }
 
+    // Across the top, as the window's table shows them; the rows carry no titles.
+    void columnTitles()
+    {
+        const TrafficTableModel table;
+        const QAbstractItemModel& model = table;
+        QStringList titles;
+        for (int column = 0; column < model.columnCount(); ++column)
+            titles << model.headerData(column, Qt::Horizontal).toString();
+        QCOMPARE(titles, (QStringList{"时间", "来源", "方向", "数据", "结果", "响应时间(ms)"}));
+        QVERIFY(!model.headerData(0, Qt::Vertical).isValid());
+    }
+
     void savedFileHasOneLinePerRow()
     {
         TrafficLog log;
