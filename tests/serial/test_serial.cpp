@@ -249,6 +249,8 @@ private slots:
         QTest::newRow("connects, the speed left to the server") << "{server}" << -1 << 400;
         QTest::newRow("no port") << "tcp://127.0.0.1" << int(Kind::BadAddress) << 50;
         QTest::newRow("port 0") << "tcp://127.0.0.1:0" << int(Kind::BadAddress) << 50;
+        QTest::newRow("port not a number to its end") << "tcp://127.0.0.1:40x1" << int(Kind::BadAddress) << 50;
+        QTest::newRow("no host") << "tcp://:4001" << int(Kind::BadAddress) << 50;
         QTest::newRow("port beyond 65535") << "tcp://127.0.0.1:65536" << int(Kind::BadAddress) << 50;
         QTest::newRow("IPv6 without brackets") << "tcp://::1:4001" << int(Kind::BadAddress) << 50;
         QTest::newRow("IPv6, nothing listens") << "tcp://[::1]:{freePort}" << int(Kind::ConnectionRefused) << 400;
