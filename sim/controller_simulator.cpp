@@ -163,12 +163,12 @@ void ControllerSimulator::serve(int masterFd, int wakeFd)
     std::array<std::uint8_t, 1024> buffer{};
     while (!stopping_) {
         std::array<pollfd, 2> watched{{{masterFd, POLLIN, 0}, {wakeFd, POLLIN, 0}}};
-        int timeoutMs = 0;
+        timespec timeout{};
         {
             std::lock_guard lock(mutex_);
-            timeoutMs = pollTimeoutMs(SteadyClock::now());
+            timeout = pollTimeout(SteadyClock::now());
         }
-        if (poll(watched.data(), watched.size(), timeoutMs) < 0 && errno != EINTR)
+        if (ppoll(watched.data(), watched.size(), &timeout, nullptr) < 0 && errno != EINTR)
             return;
         if (watched[1].revents & POLLIN)
             while (::read(wakeFd, buffer.data(), buffer.size()) > 0) {}
@@ -192,14 +192,15 @@ void ControllerSimulator::serve(int masterFd, int wakeFd)
     }
 }
 
-int ControllerSimulator::pollTimeoutMs(SteadyClock::time_point now) const
+timespec ControllerSimulator::pollTimeout(SteadyClock::time_point now) const
 {
     SteadyClock::time_point wakeAt = now + kLongestWait;
     for (const auto deadline : {outbox_.nextDue(), assembler_.idleDeadline()}) {
         if (deadline)
             wakeAt = std::min(wakeAt, *deadline);
     }
-    return static_cast<int>(ceil<milliseconds>(std::max(wakeAt - now, SteadyClock::duration::zero())).count());
+    const auto wait = ceil<microseconds>(std::max(wakeAt - now, SteadyClock::duration::zero()));
+    return {.tv_sec = static_cast<time_t>(wait.count() / 1'000'000), .tv_nsec = static_cast<long>(wait.count() % 1'000'000 * 1000)};
 }
 
 void ControllerSimulator::receive(std::span<const std::uint8_t> bytes, SteadyClock::time_point now)

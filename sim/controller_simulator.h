@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <ctime>
 #include <cstddef>
 #include <mutex>
 #include <optional>
@@ -74,7 +75,9 @@ private:
     using SteadyClock = std::chrono::steady_clock;
 
     void serve(int masterFd, int wakeFd);
-    int pollTimeoutMs(SteadyClock::time_point now) const;
+    // How long the server may sleep: to the microsecond, since a paced reply's bytes are
+    // about a millisecond apart.
+    timespec pollTimeout(SteadyClock::time_point now) const;
     void receive(std::span<const std::uint8_t> bytes, SteadyClock::time_point now);
     void answer(const ReceivedFrame& frame, SteadyClock::time_point now);
     void wakeServer() const;  // with mutex_ held
