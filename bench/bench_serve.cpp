@@ -1,6 +1,7 @@
-// kt5270 serve over 32 simulated stations at --period 1000, with a real mosquitto broker on
-// a free loopback port: how long a leak takes from the controller to its retained message,
-// and the daemon's CPU and resident memory over the run (first argument: seconds, default 600).
+// kt5270 serve over 32 simulated stations, with a real mosquitto broker on a free loopback
+// port: a round on a line paced at 9600 baud against the wire's floor; then at --period 1000,
+// how long a leak takes from the controller to its retained message, and the daemon's CPU and
+// resident memory over the run (first argument: seconds, default 600).
 #include <mosquitto.h>
 
 #include <arpa/inet.h>
@@ -118,6 +119,39 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+// The daemon's polls among what the controller heard: status reads, one per station a round
+// (a leak adds one distance read to every station, but not to most rounds).
+double statusReads(const std::vector<kt::sim::Bytes>& frames)
+{
+    return static_cast<double>(std::count_if(frames.begin(), frames.end(), [](const auto& frame) {
+        return frame.size() > 3 && frame[1] == 0x04 && frame[2] == 0x40 && frame[3] == 0x02;
+    }));
+}
+
+// A round over every station, every channel normal, at period 0 on a line paced at 9600 baud,
+// counted at the controller over `window`. The floor is the wire's: an 8-byte request and a
+// 7-byte reply per station, ten bits a byte.
+void measurePacedRound(kt::sim::ControllerSimulator& simulator, int brokerPort, const std::string& directory)
+{
+    constexpr int kBaud = 9600;
+    constexpr double kFloorMs = kStations * (8 + 7) * 10 * 1000.0 / kBaud;
+    constexpr auto window = 20s;
+    simulator.setBytePacing(kBaud);
+    const pid_t daemon = spawn({KT5270_EXECUTABLE, "--port", simulator.devicePath(), "--address", "1-" + std::to_string(kStations),
+                                "serve", "--bus", "paced", "--period", "0", "--mqtt", "127.0.0.1:" + std::to_string(brokerPort)},
+                               (directory + "/paced.log").c_str());
+    std::this_thread::sleep_for(3s);  // the port open and the first rounds behind it
+    simulator.clearReceivedFrames();
+    std::this_thread::sleep_for(window);
+    const double roundMs = std::chrono::duration<double, std::milli>(window).count()
+                           / (statusReads(simulator.receivedFrames()) / kStations);
+    end(daemon);
+    simulator.setBytePacing(std::nullopt);
+    std::fprintf(stderr, "a round over %d stations at %d baud: %.1f ms, the wire's %.1f ms\n", kStations, kBaud, roundMs, kFloorMs);
+    std::printf("row: a round of `kt5270 serve` over 32 stations, 9600-baud line, period 0 | %.0f ms | %.0f ms | %.2f\n", roundMs,
+                kFloorMs, roundMs / kFloorMs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -136,6 +170,7 @@ int main(int argc, char** argv)
         device.setAddressFilter(kt::sim::AddressFilter::EveryAddress);
         device.setChannelValue(kt::sim::ChannelSetting::LeakDistance, kt::sim::Channel::B, 1234);
     });
+    measurePacedRound(simulator, port, directory);
     Watcher watcher(port, "kt5270/bench/1/B/state");
     const pid_t daemon = spawn({KT5270_EXECUTABLE, "--port", simulator.devicePath(), "--address", "1-" + std::to_string(kStations),
                                 "serve", "--bus", "bench", "--period", std::to_string(kPeriod.count()), "--mqtt",
@@ -159,13 +194,8 @@ int main(int argc, char** argv)
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpuPercent = 100 * (cpuSeconds(daemon) - cpuStart) / seconds;
     const double resident = statusMiB(daemon, "VmHWM");
-    // A round: the period, then one status read per station (a leak adds one distance read
-    // to every station, but not to most rounds).
-    const auto frames = simulator.receivedFrames();
-    const double statusReads = static_cast<double>(std::count_if(frames.begin(), frames.end(), [](const auto& frame) {
-        return frame.size() > 3 && frame[1] == 0x04 && frame[2] == 0x40 && frame[3] == 0x02;
-    }));
-    const double cycleMs = seconds * 1000 / (statusReads / kStations);
+    // A round: the period, then the polls.
+    const double cycleMs = seconds * 1000 / (statusReads(simulator.receivedFrames()) / kStations);
     end(daemon);
     end(broker);
     std::filesystem::remove_all(directory);

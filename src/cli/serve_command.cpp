@@ -155,6 +155,7 @@ Prepared prepareServe(const Invocation& invocation)
 
     serve::BusPlan plan{.portName = invocation.port,
                         .baud = invocation.baud,
+                        .waitStyle = invocation.waitStyle,
                         .stations = invocation.stations,
                         .period = std::chrono::milliseconds(std::get<int>(period)),
                         .topics = serve::BusTopics(topicPrefix, bus),

@@ -53,7 +53,7 @@ void BusDaemon::run(std::unique_ptr<serial::SerialPort> port)
 
 std::unique_ptr<serial::SerialPort> BusDaemon::pollRounds(serial::SerialPort& port)
 {
-    link::Link link(port);
+    link::Link link(port, nullptr, plan_.waitStyle);
     link::Monitoring monitoring(link);
     for (bool first = true; !stopRequested_(); first = false) {
         if (!first)

@@ -9,6 +9,7 @@
 
 #include "link/monitoring.h"
 #include "serial/serial_port.h"
+#include "serial/wait_style.h"
 #include "serve/bus_lending.h"
 #include "serve/bus_metrics.h"
 #include "serve/bus_topics.h"
@@ -20,6 +21,7 @@ namespace kt::serve {
 struct BusPlan {
     std::string portName;  // as given: COMn or a device path
     int baud = 9600;
+    serial::WaitStyle waitStyle = serial::WaitStyle::Readiness;
     std::vector<std::uint8_t> stations;
     std::chrono::milliseconds period{1000};
     BusTopics topics;
