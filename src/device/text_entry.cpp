@@ -65,7 +65,7 @@ std::size_t exponentEnd(std::string_view text, std::size_t marker, bool hex)
     if (marker == text.size() || lowerCase(text[marker]) != (hex ? 'p' : 'e'))
         return marker;
     std::size_t digits = marker + 1;
-    if (digits < text.size() && (text[digits] == '+' || text[digits] == '-'))
+    if (const std::string_view rest = text.substr(digits); rest.starts_with('+') || rest.starts_with('-'))
         ++digits;
     const std::size_t end = skipDigits(text, digits, false);
     return end > digits ? end : marker;

@@ -41,10 +41,10 @@ std::size_t discard(SerialPort& port, std::uint32_t queued, TrafficObserver* obs
         return 0;
     std::array<std::uint8_t, kReceiveBufferSize> scratch{};
     const std::size_t count = std::min<std::size_t>(queued, scratch.size());
-    const std::size_t read = readTellingClosing(port, std::span(scratch.data(), count), observer);
-    if (observer && read > 0)
-        observer->discarded(std::span(scratch.data(), read));
-    return read;
+    const auto thrownAway = std::span(scratch.data(), readTellingClosing(port, std::span(scratch.data(), count), observer));
+    if (observer && !thrownAway.empty())
+        observer->discarded(thrownAway);
+    return thrownAway.size();
 }
 
 // The port as the exchange sees it while a reply is due, noting when its first byte shows:

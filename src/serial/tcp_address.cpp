@@ -19,7 +19,7 @@ std::optional<TcpAddress> parseTcpAddress(std::string_view name)
         return std::nullopt;
     std::string_view host = rest.substr(0, colon);
     const std::string_view port = rest.substr(colon + 1);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+    if (host.starts_with('[') && host.ends_with(']'))
         host = host.substr(1, host.size() - 2);
     else if (host.find_first_of("[]:") != std::string_view::npos)
         return std::nullopt;  // an IPv6 address needs its brackets
