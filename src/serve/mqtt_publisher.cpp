@@ -137,7 +137,7 @@ void MqttPublisher::onConnect(mosquitto*, void* self, int code)
     publisher.connected_ = true;
     publisher.connecting_ = false;
     publisher.outageLogged_ = false;
-    publisher.backOff_ = std::chrono::seconds(1);
+    publisher.backOff_ = kFirstBackOff;
     publisher.republishPending_ = true;
     logLine(Priority::Notice, "MQTT broker " + publisher.settings_.broker.text() + ": connected");
 }

@@ -28,6 +28,7 @@ struct MqttSettings {
 // kMaxBackOff, logged once per outage.
 class MqttPublisher {
 public:
+    static constexpr std::chrono::seconds kFirstBackOff{1};
     static constexpr std::chrono::seconds kMaxBackOff{10};
 
     // Refuses settings that libmosquitto refuses (an unreadable CA file), in one line.
@@ -68,7 +69,7 @@ private:
     bool connecting_ = false;
     bool triedBefore_ = false;
     bool outageLogged_ = false;
-    std::chrono::seconds backOff_{1};
+    std::chrono::seconds backOff_ = kFirstBackOff;
     Clock::time_point nextTry_{};
     std::optional<int> awaitedMessage_;
 };
