@@ -164,11 +164,12 @@ struct Client {
         const QByteArray bytes = QByteArray::fromHex(hex);
         QCOMPARE(::send(socket, bytes.data(), bytes.size(), 0), bytes.size());
     }
-    // What arrives within 3 s, as hex; "closed" when the daemon closed the connection.
-    QByteArray receive() const
+    // What arrives within 3 s (with MSG_DONTWAIT: what has arrived), as hex; "closed" when
+    // the daemon closed the connection.
+    QByteArray receive(int flags = 0) const
     {
         char buffer[512];
-        const ssize_t count = ::recv(socket, buffer, sizeof buffer, 0);
+        const ssize_t count = ::recv(socket, buffer, sizeof buffer, flags);
         return count == 0 ? "closed" : QByteArray(buffer, count < 0 ? 0 : count).toHex().toUpper();
     }
     int socket;
@@ -371,6 +372,15 @@ private slots:
         fourth.send(lengthA);
         ::kill(daemonId, SIGCONT);
         QCOMPARE(fourth.receive(), "0103040000303E6FE3");
+        // Held up for less than that, the bus gets only what is left of the client's wait: a
+        // reply that comes after the client has given up is not passed on to it.
+        simulator_.addFault({kt::sim::Fault::delayed(250ms), 1, kt::sim::Function::ReadHolding, 0x6001});
+        ::kill(daemonId, SIGSTOP);
+        fourth.send(lengthA);
+        QTest::qWait(350);
+        ::kill(daemonId, SIGCONT);
+        QTest::qWait(600);
+        QCOMPARE(fourth.receive(MSG_DONTWAIT), "");
         const kt::sim::Bytes garbled{0x01, 0x03, 0x60, 0x04, 0x00, 0x01, 0xDB, 0xCC};
         const kt::sim::Bytes clockRead{0x01, 0x03, 0x60, 0x10, 0x00, 0x04, 0x5B, 0xCC};
         for (const auto& frame : simulator_.receivedFrames())
@@ -390,6 +400,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no output") << QStringList{} << "kt5270: serve needs --mqtt HOST[:PORT], --metrics HOST:PORT or both";
         QTest::newRow("malformed --mqtt") << QStringList{"--mqtt", "127.0.0.1:http"} << "kt5270: --mqtt takes HOST[:PORT], such as 127.0.0.1:1883";
+        QTest::newRow("--mqtt port not a number to its end") << QStringList{"--mqtt", "127.0.0.1:1883x"}
+                                                             << "kt5270: --mqtt takes HOST[:PORT], such as 127.0.0.1:1883";
         QTest::newRow("--metrics without a port") << QStringList{"--metrics", "127.0.0.1"} << "kt5270: --metrics takes HOST:PORT, such as 127.0.0.1:9101";
         QTest::newRow("unreadable password file")
             << QStringList{"--mqtt", "127.0.0.1", "--mqtt-user", "kt", "--mqtt-password-file", "/nonexistent/password"}

@@ -132,6 +132,7 @@ private slots:
         QTest::newRow("count short") << 3 << 0x4010 << Fault::truncated(1) << "" << "读数据错误" << -1;
         QTest::newRow("block 2 unanswered") << 40 << 0x50FA << Fault::noReply() << "" << "读数据错误" << 25;
         QTest::newRow("missing folder") << 30 << 0 << Fault{} << missing << "保存日志失败!!!" << 30;
+        QTest::newRow("a full disk") << 30 << 0 << Fault{} << "/dev/full" << "保存日志失败!!!" << 30;
         QTest::newRow("block 2 corrupt, missing folder")
             << 30 << 0x50FA << Fault::badChecksum() << missing << "校验出错!!! | 保存日志失败!!!" << 25;
     }
