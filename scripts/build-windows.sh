@@ -100,24 +100,22 @@ build_qt()
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-# The console's own drawing, rendered by the Linux build at the sizes Windows shows.
+# The console's own drawing at the sizes Windows shows, from the PNGs of the release build (the
+# Debian package's), built already where the whole suite runs.
 render_icon()
 {
   echo "== rendering the icon"
-  cmake -S "$root" -B "$build/icon" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release \
-    -DKT_BUILD_TESTS=OFF -DKT_BUILD_EXTRAS=OFF "${launcher[@]}" >/dev/null
-  cmake --build "$build/icon" --target kt5270-icons >/dev/null
+  "$root/scripts/build-configuration.sh" release kt5270-icons >/dev/null
   icon="$build/KT_5270.ico"
-  convert "$build/icon/packaging/icons"/{16,32,48,256}/KT_5270.png "$icon"
+  convert "$root/build-release/packaging/icons"/{16,32,48,256}/KT_5270.png "$icon"
 }
 
-# The console, the tool, and the check program scripts/check-windows-console.sh runs next to them.
 build_programs()
 {
   echo "== building KT_5270.exe and kt5270.exe"
   cmake -S "$root" -B "$build/cmake" -G Ninja -Wno-dev \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DKT_BUILD_TESTS=OFF -DKT_WINDOWS_ICON="$icon" "${launcher[@]}" >/dev/null
+    -DCMAKE_UNITY_BUILD=ON -DKT_BUILD_TESTS=OFF -DKT_WINDOWS_ICON="$icon" "${launcher[@]}" >/dev/null
   cmake --build "$build/cmake" --target KT_5270 kt5270 kt5270-console-check
 }
 

@@ -42,7 +42,7 @@ compare()
   local name=$1
   shift
   wine 'C:\kt5270\kt5270.exe' --port "$windows_port" "$@" >"$run/$name.windows" 2>>"$run/stderr.windows" &&
-    "$build/host/src/cli/kt5270" --port "$linux_port" "$@" >"$run/$name.linux" 2>>"$run/stderr.linux" &&
+    "$host/src/cli/kt5270" --port "$linux_port" "$@" >"$run/$name.linux" 2>>"$run/stderr.linux" &&
     [ -s "$run/$name.linux" ] && cmp "$run/$name.windows" "$run/$name.linux"
 }
 expect "status: the same line" compare status status
@@ -84,7 +84,7 @@ unset KT5270_COM2
 refused=tcp://127.0.0.1:$(free_loopback_port)
 exit_code=0
 wine 'C:\kt5270\kt5270.exe' --port "$refused" status 2>"$run/refused.windows" || exit_code=$?
-"$build/host/src/cli/kt5270" --port "$refused" status 2>"$run/refused.linux" || true
+"$host/src/cli/kt5270" --port "$refused" status 2>"$run/refused.linux" || true
 expect "--port $refused: exit code 3" [ "$exit_code" -eq 3 ]
 expect "and the Linux tool's message, that the connection was refused" \
   bash -c "grep -q '拒绝连接' '$run/refused.linux' && cmp '$run/refused.windows' '$run/refused.linux'"

@@ -15,7 +15,7 @@ start_simulator_on_com1
 cp "$tool/bench/bench_serial_path.exe" "$WINEPREFIX/drive_c/"
 
 for round in 1 2 3; do
-  "$build/host/bench/bench_serial_path" "$line" | sed 's/^row: /linux|/' >>"$run/rows.txt"
+  "$host/bench/bench_serial_path" "$line" | sed 's/^row: /linux|/' >>"$run/rows.txt"
   wine 'C:\bench_serial_path.exe' COM1 | tr -d '\r' | sed 's/^row: /wine|/' >>"$run/rows.txt"
   echo "   round $round done"
 done

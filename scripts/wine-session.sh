@@ -35,27 +35,22 @@ create_wine_prefix()
   wineboot -i >>"$wine_log" 2>&1
 }
 
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-
-# The Linux programs the checks run beside the Windows ones: the simulator, the tool.
+# The Linux programs the checks run beside the Windows ones (the simulator, the tool), from the
+# release build that the Debian package is made of: built already where the whole suite runs.
+host="$root/build-release"
 build_host_programs()
 {
   echo "== building $* for Linux"
-  cmake -S "$root" -B "$build/host" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
-  cmake --build "$build/host" --target "$@" >/dev/null
+  "$root/scripts/build-configuration.sh" release "$@" >/dev/null
 }
 
 # Qt-free Windows programs (the tool, the backend's test, the serial benchmark), built with
-# mingw-w64 into $tool, which needs no Qt for Windows.
-tool="$build/tool"
+# mingw-w64 into $tool, which needs no Qt for Windows: the suite's Windows compile.
+tool="$root/build-mingw"
 build_windows_programs()
 {
   echo "== building $* for Windows"
-  cmake -S "$root" -B "$tool" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DKT_BUILD_UI=OFF -DKT_BUILD_TESTS=ON "${launcher[@]}" >/dev/null
-  cmake --build "$tool" --target "$@" >/dev/null
+  "$root/scripts/build-configuration.sh" mingw "$@" >/dev/null
 }
 
 # Stops the check when scripts/build-windows.sh has not made `files` yet.
@@ -82,7 +77,7 @@ start_virtual_display()
 # it each time the prefix starts, so a link made by hand is replaced.
 start_simulator_on_com1()
 {
-  "$build/host/sim/kt5270-sim" --link "$run/controller" --record "$run/frames.txt" "$@" >"$run/sim.log" &
+  "$host/sim/kt5270-sim" --link "$run/controller" --record "$run/frames.txt" "$@" >"$run/sim.log" &
   simulator=$!
   processes+=("$simulator")
   for _ in $(seq 50); do [ -e "$run/controller" ] && break; sleep 0.1; done
