@@ -12,7 +12,8 @@
 #      (packaging/windows/make-msi.sh).
 # The Qt build runs at the lowest priority on two jobs (KT5270_WINDOWS_JOBS to change).
 # With --if-qt-cached it builds nothing unless that Qt is already in the cache, and then exits
-# with status 3 (the test command uses this: the Qt build takes far too long for it).
+# with status 3 (the test command uses this: the Qt build takes far too long for it); with
+# --qt-cached it only tells, by its status, 0 or 3.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -105,9 +106,11 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 render_icon()
 {
   echo "== rendering the icon"
-  "$root/scripts/build-configuration.sh" release kt5270-icons >/dev/null
+  local pictures="$root/build-release/packaging/icons"
+  [ -f "$pictures/256/KT_5270.png" ] || "$root/scripts/build-configuration.sh" release kt5270-icons >/dev/null
+  mkdir -p "$build"
   icon="$build/KT_5270.ico"
-  convert "$root/build-release/packaging/icons"/{16,32,48,256}/KT_5270.png "$icon"
+  convert "$pictures"/{16,32,48,256}/KT_5270.png "$icon"
 }
 
 build_programs()
@@ -160,6 +163,10 @@ pack_installer()
 }
 
 locate_qt
+if [ "${1:-}" = --qt-cached ]; then
+  qt_is_cached && exit 0
+  exit 3
+fi
 if [ "${1:-}" = --if-qt-cached ] && ! qt_is_cached; then
   echo "skipped, with the Wine checks of the Windows console, tool and installer: no Qt for Windows in $cache yet (scripts/build-windows.sh builds it once, in about 50 minutes on 2 cores)"
   exit 3

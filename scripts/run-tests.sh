@@ -54,7 +54,8 @@ timed() {
 }
 
 # The build lane: each build's output and status land in $steps, read by `built` below. The
-# fuzz targets come last, so that nothing is built while they run.
+# Windows console comes last: the fuzz targets and the Wine check of the tool run while it
+# builds, its own Wine checks at the end.
 build() {
   local name=$1 status=0
   shift
@@ -63,13 +64,12 @@ build() {
 }
 build_all() {
   local configuration
-  for configuration in address thread release mingw; do
+  for configuration in address thread release mingw fuzz; do
     build "$configuration" "$root/scripts/build-configuration.sh" "$configuration"
   done
-  # Where scripts/build-windows.sh has already built Qt for Windows, the Windows console, tool
-  # and installer too (status 3: not cached, nothing built).
+  # Where scripts/build-windows.sh has already built Qt for Windows, the Windows console and
+  # its zip and installer too (status 3: not cached, nothing built).
   build windows "$root/scripts/build-windows.sh" --if-qt-cached
-  build fuzz "$root/scripts/build-configuration.sh" fuzz
 }
 # In a process group of its own, so that an early exit ends the whole lane.
 set -m
@@ -121,22 +121,31 @@ if built mingw; then
 else
   status=1
 fi
-# Only on machines where scripts/build-windows.sh has already built Qt for Windows.
-echo "== Windows console, tool and installer on Wine"
+# The Wine checks run only on machines where scripts/build-windows.sh has already built Qt for
+# Windows: the tool's (built with mingw-w64 alone) at once, the console's and the installer's
+# once the lane has built them.
+qt_for_windows=0
+"$root/scripts/build-windows.sh" --qt-cached || qt_for_windows=$?
+if [ "$qt_for_windows" = 0 ]; then
+  echo "== Windows tool on Wine"
+  timed "Windows tool on Wine" "$root/scripts/check-windows-tool.sh" || status=1
+fi
+
+echo "== Fuzz targets"
+if built fuzz; then timed "fuzz targets" "$root/scripts/run-fuzzers.sh" || status=1; else status=1; fi
+
+echo "== Windows console and installer on Wine"
 windows=0
 built windows || windows=$?
 case $windows in
   0)
-    for check in console tool installer; do
+    for check in console installer; do
       timed "Windows $check on Wine" "$root/scripts/check-windows-$check.sh" || status=1
     done
     ;;
   3) ;;
   *) status=1 ;;
 esac
-
-echo "== Fuzz targets"
-if built fuzz; then timed "fuzz targets" "$root/scripts/run-fuzzers.sh" || status=1; else status=1; fi
 
 wait "$builder" || true
 builder=""

@@ -15,7 +15,7 @@ namespace {
 
 constexpr OptionSpec kSetOption{"--set", "TIME", "sets it to TIME (year 2010 to 9999)"};
 constexpr OptionSpec kSyncOption{"--sync", {}, "sets it to this computer's local time"};
-constexpr std::array kOptions{kSetOption, kSyncOption};
+constexpr std::array kClockOptions{kSetOption, kSyncOption};
 
 std::string clockText(const device::DateTime& time)
 {
@@ -77,7 +77,7 @@ const CommandEntry kClockCommand{{
     .synopsis = "clock [--set \"YYYY-MM-DD HH:MM:SS\" | --sync]",
     .help = "Reads the controller's clock, which time-stamps its event log, or sets it.",
     .example = "kt5270 clock --set \"2026-12-07 09:30:00\"",
-    .options = kOptions,
+    .options = kClockOptions,
     .prepare = prepareClock,
 }};
 

@@ -25,7 +25,7 @@ constexpr OptionSpec kOutputOption{
     "--output", "FILE",
     "writes FILE instead of standard output; an old FILE is\n"
     "replaced only once the whole log is written"};
-constexpr std::array kOptions{kFormatOption, kOutputOption};
+constexpr std::array kLogOptions{kFormatOption, kOutputOption};
 
 ExitCode countLog(Session& session)
 {
@@ -98,7 +98,7 @@ const CommandEntry kLogCommand{{
     .help = "The controller's event log: the number of events, clearing them, or downloading\n"
             "them (at most 40; a larger log yields none, as in the window).",
     .example = "kt5270 --address 2 log download --format csv --output site2.csv",
-    .options = kOptions,
+    .options = kLogOptions,
     .prepare = prepareLog,
 }};
 

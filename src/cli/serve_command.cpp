@@ -33,7 +33,7 @@ constexpr OptionSpec kListenOption{
     "lends the bus between polls to up to 4 TCP clients sending raw request\n"
     "frames, as to a serial device server (default host 127.0.0.1; no\n"
     "authentication)"};
-constexpr std::array kOptions{kPeriodOption,      kBusOption,         kMqttOption,
+constexpr std::array kServeOptions{kPeriodOption,      kBusOption,         kMqttOption,
                               kMqttUserOption,    kMqttPasswordFileOption, kMqttCaOption,
                               kTopicPrefixOption, kDiscoveryPrefixOption,  kMetricsOption,
                               kListenOption};
@@ -198,7 +198,7 @@ const CommandEntry kServeCommand{{
             "journald's priority prefix. Needs --mqtt, --metrics or both. --address lists the\n"
             "stations on the bus, such as 1-32.",
     .example = "kt5270 --port /dev/ttyUSB0 --address 1-32 serve --mqtt 127.0.0.1 --metrics 127.0.0.1:9101",
-    .options = kOptions,
+    .options = kServeOptions,
     .takesStationList = true,
     .takesNoArguments = true,
     .prepare = prepareServe,

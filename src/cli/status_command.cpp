@@ -22,7 +22,7 @@ namespace {
 
 constexpr OptionSpec kWatchOption{"--watch", {}, "repeats the rounds until Ctrl+C; exits 0"};
 constexpr OptionSpec kCountOption{"--count", "N", "stops after N rounds"};
-constexpr std::array kOptions{kWatchOption, kPeriodOption, kCountOption};
+constexpr std::array kStatusOptions{kWatchOption, kPeriodOption, kCountOption};
 
 struct WatchPlan {
     bool watch = false;
@@ -112,7 +112,7 @@ const CommandEntry kStatusCommand{{
             "with the reason; once, the run then exits 1. The stations of the --address list\n"
             "are polled in turn.",
     .example = "kt5270 --address 1-4,9 status --watch --period 5000",
-    .options = kOptions,
+    .options = kStatusOptions,
     .takesStationList = true,
     .takesNoArguments = true,
     .prepare = prepareStatus,
