@@ -317,8 +317,9 @@ private slots:
     }
 
     // The bus lent between polls: the tool through tcp://, raw clients first come first served,
-    // a garbled request and one whose client's wait ran out that never reach the controller,
-    // and the fifth client.
+    // a garbled request, one whose client's wait ran out and one its client replaced that never
+    // reach the controller, a relay cut to what is left of its client's wait, and the fifth
+    // client.
     void lendsTheBus()
     {
         const int listenPort = freeLoopbackPort();
@@ -381,6 +382,16 @@ private slots:
         ::kill(daemonId, SIGCONT);
         QTest::qWait(600);
         QCOMPARE(fourth.receive(MSG_DONTWAIT), "");
+        // A client that sends its next request before its turn has given up on the one before:
+        // only the later one reaches the bus.
+        ::kill(daemonId, SIGSTOP);
+        fourth.send(logCount);
+        fourth.send(lengthA);
+        simulator_.clearReceivedFrames();
+        ::kill(daemonId, SIGCONT);
+        QCOMPARE(fourth.receive(), "0103040000303E6FE3");
+        const QByteArray logCountBytes = QByteArray::fromHex(logCount);
+        QVERIFY(!std::ranges::count(simulator_.receivedFrames(), kt::sim::Bytes(logCountBytes.begin(), logCountBytes.end())));
         const kt::sim::Bytes garbled{0x01, 0x03, 0x60, 0x04, 0x00, 0x01, 0xDB, 0xCC};
         const kt::sim::Bytes clockRead{0x01, 0x03, 0x60, 0x10, 0x00, 0x04, 0x5B, 0xCC};
         for (const auto& frame : simulator_.receivedFrames())
@@ -389,7 +400,7 @@ private slots:
         // Its exit takes up to 2 s under the address sanitizer's leak check on a loaded machine.
         QCOMPARE(daemon.end(SIGTERM, 5s), 0);
         for (const char* fault : {"refused client 127.0.0.1:", "its checksum fails", "no request of this controller begins so",
-                                  "its client's whole reply wait"})
+                                  "its client's whole reply wait", "it sent the next one before its turn"})
             QVERIFY2(daemon.log.contains(fault), qPrintable(daemon.log));
     }
 
