@@ -119,6 +119,16 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+// kt5270 serve polling every station of the simulator as bus `bus`, feeding the broker on
+// `brokerPort`; its log goes to `log`.
+pid_t spawnDaemon(const kt::sim::ControllerSimulator& simulator, const std::string& bus, std::chrono::milliseconds period,
+                  int brokerPort, const std::string& log)
+{
+    return spawn({KT5270_EXECUTABLE, "--port", simulator.devicePath(), "--address", "1-" + std::to_string(kStations), "serve",
+                  "--bus", bus, "--period", std::to_string(period.count()), "--mqtt", "127.0.0.1:" + std::to_string(brokerPort)},
+                 log.c_str());
+}
+
 // The daemon's polls among what the controller heard: status reads, one per station a round
 // (a leak adds one distance read to every station, but not to most rounds).
 double statusReads(const std::vector<kt::sim::Bytes>& frames)
@@ -137,9 +147,7 @@ void measurePacedRound(kt::sim::ControllerSimulator& simulator, int brokerPort, 
     constexpr double kFloorMs = kStations * (8 + 7) * 10 * 1000.0 / kBaud;
     constexpr auto window = 20s;
     simulator.setBytePacing(kBaud);
-    const pid_t daemon = spawn({KT5270_EXECUTABLE, "--port", simulator.devicePath(), "--address", "1-" + std::to_string(kStations),
-                                "serve", "--bus", "paced", "--period", "0", "--mqtt", "127.0.0.1:" + std::to_string(brokerPort)},
-                               (directory + "/paced.log").c_str());
+    const pid_t daemon = spawnDaemon(simulator, "paced", 0ms, brokerPort, directory + "/paced.log");
     std::this_thread::sleep_for(3s);  // the port open and the first rounds behind it
     simulator.clearReceivedFrames();
     std::this_thread::sleep_for(window);
@@ -172,10 +180,7 @@ int main(int argc, char** argv)
     });
     measurePacedRound(simulator, port, directory);
     Watcher watcher(port, "kt5270/bench/1/B/state");
-    const pid_t daemon = spawn({KT5270_EXECUTABLE, "--port", simulator.devicePath(), "--address", "1-" + std::to_string(kStations),
-                                "serve", "--bus", "bench", "--period", std::to_string(kPeriod.count()), "--mqtt",
-                                "127.0.0.1:" + std::to_string(port)},
-                               (std::string(directory) + "/daemon.log").c_str());
+    const pid_t daemon = spawnDaemon(simulator, "bench", kPeriod, port, std::string(directory) + "/daemon.log");
     watcher.waitFor("normal", 30s);
     simulator.clearReceivedFrames();
     const auto start = Clock::now();

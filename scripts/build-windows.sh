@@ -102,7 +102,8 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 # The console's own drawing at the sizes Windows shows, from the PNGs of the release build (the
-# Debian package's), built already where the whole suite runs.
+# Debian package's): built first where they are missing, and otherwise left as they are, since
+# the suite's checks may be using that build while this runs.
 render_icon()
 {
   echo "== rendering the icon"
